@@ -1,0 +1,28 @@
+// Test helper: one real OpenGL context per test process (Mesa under Xvfb).
+#pragma once
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+
+// Opens a double-buffered RGBA window of width x height once per process and makes it current.
+inline void vlmTestGLContext(int width = 320, int height = 180)
+{
+    static bool open = false;
+    if (open) return;
+    int argc = 1;
+    char name[] = "vlm-test";
+    char *argv[] = {name, nullptr};
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
+    glutInitWindowSize(width, height);
+    glutCreateWindow("vlm-test");
+    glewInit();
+    glViewport(0, 0, width, height);
+    open = true;
+}
+
+// Reads the RGBA pixel at (x, y) of the current read buffer, origin bottom left.
+inline void vlmTestReadPixel(int x, int y, unsigned char rgba[4])
+{
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+}
