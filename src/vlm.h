@@ -1,5 +1,95 @@
-// Framework runtime: start-up, command line, window, demo clock, tick, music and input.
+// Framework runtime: start-up and the command line, the window, the demo clock and the 25 ms tick,
+// the music glue over the sound back end (audio.h), and the keyboard, mouse and camera editor.
+// Owns the working-mode globals below, the scene length table (100 entries) and the four sound
+// handles; reads only "data/tune.mp3" (given by the demo) from disk, streamed by the back end.
+// Sources: vlm.cpp (start-up, clock, tick), music.cpp (music), input.cpp (input and editor).
 #pragma once
+
+// ---------------------------------------------------------------- working modes (set at start-up)
+extern int SOUND_ON;                  // 1 at start, 0 after -m: the silent clock stands in for music
+extern int CAPTURE;                   // 1 after -c: the capture clock, one PNG per tick
+extern int CAPTURE_CLEVEL;            // PNG compression level of captured frames (from -c)
+extern int S_SCENE;                   // start scene (from -s), read through vlm_Get(4)
+extern int VLM_EDIT_MODE;             // 1 after a valid -e: camera editing
+extern char *VLM_EDIT_TRACK_FILENAME; // own copy of the -e file name; null when not editing
+extern int VLM_EDIT_CAMERA_TRACK[7];  // camera track ids of the seven edit tracks
+extern int VLM_EDIT_ACTIVE_TRACK;     // index into VLM_EDIT_CAMERA_TRACK being edited (always 0)
+extern int vlm_globalX, vlm_globalY;  // window size in pixels at the last reshape; 0 before
+
+// ---------------------------------------------------------------- clocks and lengths
+extern int CAPTURE_TIMER;             // capture clock, ms; +25 per tick in capture mode
+extern int SOUND_MUTE_TIMER;          // silent clock, ms; +25 per tick once started, unless paused
+extern int SOUND_MUTE_START;          // non-zero once the silent clock has been started
+extern int SOUND_MUTE_PAUSE;          // 1 while the silent clock is paused
+extern int SOUND_PAUSED;              // 1 while the music is paused
+extern unsigned int SONGLENGTH;       // song length in ms, set when the music starts; 0 before
+extern float SCENE_TIME[100];         // scene lengths in seconds, in the order given
+extern int sceneid;                   // number of scene lengths given so far (0..100)
+extern int DEMO_LENGTH;               // sum of the scene lengths in ms, truncated after each add
+
+// ---------------------------------------------------------------- input state
+extern int VLM_KEYSTATE[2];           // [0] = w (forward) held, [1] = s (backward) held
+extern int VLM_EDIT_MOUSE[5];         // last x, last y (px), left, middle, right button down (1)
+
+// ---------------------------------------------------------------- start-up (vlm.cpp)
+// The start-up choices the command line makes, before any window exists.
+struct vlm_startOptions {
+    int width;          // window width in pixels; 0 = not given (640 after defaulting)
+    int height;         // window height in pixels; 0 = not given (480 after defaulting)
+    int fullscreen;     // 1 = game mode (default), 0 = window (-nf)
+    int defaulted;      // 1 when the default resolution was taken and its message printed
+    char gameMode[48];  // game mode string, "WxH:32@75"
+};
 
 // Checks the machine, reads the options, opens the window and enters the main loop; never returns.
 void vlm_init(int argc, char **argv, void (*display)(void));
+// Scans argv[1..argc-1] (a value is scanned again as an option); sets SOUND_ON, CAPTURE,
+// CAPTURE_CLEVEL, S_SCENE, VLM_EDIT_MODE, VLM_EDIT_TRACK_FILENAME; exits -1 on -e "".
+void vlm_scanOptions(int argc, char **argv, vlm_startOptions *opts);
+// Fills the game mode string; without both sizes takes 640x480, "1280x800:32@75" and prints so.
+void vlm_resolveResolution(vlm_startOptions *opts);
+// First GL state after the window exists: no cursor, depth test, colour material, normalize, GLEW.
+void vlm_initRendering(void);
+// Reshape callback: viewport, projection 45 deg at 16:9, near 1, far 200; stores the window size.
+void vlm_handleResize(int width, int height);
+// Ends the process with status 0.
+void vlm_clean_exit(void);
+
+// ---------------------------------------------------------------- clock and tick (vlm.cpp)
+// The demo clock in ms: capture clock, silent clock, or the music position (0 before playback).
+unsigned int vlm_getTime(void);
+// Query accessor: 1 width, 2 height, 3 16:9, 4 start scene, 5 clock ms, 6 paused, 7 edit mode,
+// 8 active edit track; any other key is a quiet NaN.
+float vlm_Get(unsigned int key);
+// Appends one scene length in seconds and recomputes DEMO_LENGTH; a 101st is ignored with a warning.
+void vlm_setDemoLength(float seconds);
+// Moves the clock to `ms`: silent clock set; music seeked once started; nothing while capturing.
+void vlm_skipTo(int ms);
+// The 25 ms timer callback: capture step, silent clock, edit movement, redraw, re-arm.
+void vlm_update(int value);
+
+// ---------------------------------------------------------------- music (music.cpp)
+// Opens `path` as a stream when the sound is on; any back-end failure is fatal (-1).
+void vlm_loadMusic(const char *path);
+// Starts the music (or the silent clock with -m; nothing while capturing).
+void vlm_startMusic(void);
+// Fills `count` magnitudes per side (left from offset 0 first); zeros while paused.
+void vlm_sound_getSpectrum(float *spectrumRight, float *spectrumLeft, int count);
+// A non-zero back-end result prints "[!] FMOD error! (%d) %s" and exits -1.
+void vlm_fmod_errcheck(int result);
+
+// ---------------------------------------------------------------- input and editor (input.cpp)
+// Keyboard: space pause, '0' screenshot, Escape quit; in edit mode Enter, q, a, d, r, f, w, s.
+void vlm_handleKeypress(unsigned char key, int x, int y);
+// Releasing w or s stops the edit movement.
+void vlm_handleKeyRelease(unsigned char key, int x, int y);
+// Left and right arrows seek one second (not while capturing).
+void vlm_handleSpecialKeys(int key, int x, int y);
+// Edit mode: records the button state and the last mouse position.
+void vlm_handleMouseState(int button, int state, int x, int y);
+// Edit mode: a left-button drag turns the edit camera 0.01 rad per pixel; always redraws.
+void vlm_handleMouseMove(int x, int y);
+// Edit mode set-up: seven empty edit tracks on camera slots 0..6, mouse callbacks.
+void vlm_initEditMode(void);
+// Tick step: moves the edit camera 0.8 along its look direction while w (then s) is held.
+void vlm_moveEditCamera(void);
