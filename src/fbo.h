@@ -1,0 +1,19 @@
+// Render targets: framebuffer objects with two RGBA16F colour textures and a 24-bit depth
+// renderbuffer. Owns the target table: 64 entries, indices in creation order, never freed.
+#pragma once
+
+// Creates a width x height target (pixels); returns its index. Full table or an
+// incomplete framebuffer is fatal.
+int vlm_loadFBO(int width, int height);
+// Binds the target, drawing into colour texture 0; clears to (r, g, b, 1) and depth;
+// sets a 45 degree perspective (near 0.1, far 200) and an identity model-view.
+// Returns colour texture 0. The viewport is left alone.
+unsigned vlm_enableFBO(int index, float red, float green, float blue);
+// As vlm_enableFBO but drawing into both colour textures; stores them in textures[0..1].
+void vlm_enableMultiTargetFBO(int index, float red, float green, float blue, unsigned textures[2]);
+// Back to the window's back buffer, cleared to (r, g, b, 1) and depth.
+void vlm_disableFBO(float red, float green, float blue);
+// A depth-only target: its "colour texture 0" is a depth texture. Returns its index.
+int vlm_loadDepthFBO(int width, int height);
+// Colour texture `which` (0 or 1) of a target (for tests and diagnostics).
+unsigned vlm_fboTexture(int index, int which);

@@ -1,0 +1,34 @@
+// Textures, screenshots and frame capture. Owns the texture cache (path -> GL texture,
+// 2048 entries to start, grown when needed) and the capture frame counter. PNGs come from
+// the packed data file when packed there, else from disk; screenshots go to disk.
+#pragma once
+#include <string>
+#include <vector>
+
+// The GL texture of a PNG file (RGBA8, nearest filtering, row 0 = image top); the same
+// path always returns the same texture. Missing or undecodable file: "[!] " and status 255.
+unsigned vlm_loadPNG(const char *path);
+// Writes the lower-left width x height pixels of the read buffer to PNG file `path`,
+// top row first, at zlib level 0..9. A bad level or an unwritable file is reported
+// and skipped (an existing file is left untouched).
+void vlm_screenshot(int width, int height, const char *path, int level);
+// Capture mode, once per tick: writes the front buffer to "capture/N.png", N from 1.
+void vlm_captureStep(void);
+// An uncompressed 24- or 32-bit TGA file as a texture; every fault is fatal (255).
+unsigned vlm_loadTGA(const char *path);
+// A 512 x 512 black texture.
+unsigned vlm_loadBlack(void);
+
+// --- decoding apart from the exit policy (for tests)
+
+struct VlmImage {
+    bool ok;                          // false: `error` says why
+    std::string error;                // "[!] ..." message when not ok
+    int width, height;                // pixels
+    int bytesPerPixel;                // 4 for PNG (RGBA); 3 or 4 for TGA (RGB/RGBA)
+    std::vector<unsigned char> pixels;  // rows as uploaded
+};
+// PNG bytes -> RGBA, top row first, alpha 0 (transparent) .. 255 (opaque).
+VlmImage vlm_decodePNG(const unsigned char *bytes, size_t size, const char *path);
+// TGA bytes -> RGB(A), bottom row first, BGR swapped to RGB.
+VlmImage vlm_decodeTGA(const unsigned char *bytes, size_t size, const char *path);
