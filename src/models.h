@@ -1,0 +1,168 @@
+// MD5 skeletal models: meshes skinned from a joint skeleton (MD5 version 10 text), their
+// skeletal animations, and the quaternion routines both use.
+// Owns the tables MODEL and ANIMATION (64 entries each); ids are handed out in load order from
+// 0 and never reused, and nothing is freed before the process exits. Reads its files from disk
+// only. A 65th load, or a file whose counts or indices do not fit its arrays, prints a "[!] "
+// message naming the file and exits with -1 (status 255).
+// Sources: models.cpp (quaternions, meshes, drawing), models_anim.cpp (animation and player).
+#pragma once
+#include <cstddef>
+#include <string>
+#include <vector>
+
+// ---------------------------------------------------------------- records
+
+// A rotation: x, y, z, w (unit length wherever a rotation is meant).
+typedef float quat4[4];
+
+enum { MD5_MAX_MODELS = 64, MD5_MAX_ANIMATIONS = 64, MD5_NAME_LEN = 64, MD5_LABEL_LEN = 256 };
+
+struct md5_joint_t {
+    char name[MD5_NAME_LEN];  // name token as written (quotes kept), cut to 63 chars
+    int parent;               // index of the parent joint; -1 for a root
+    float pos[3];             // position in model space
+    quat4 orient;             // orientation in model space
+};
+
+struct md5_vertex_t {
+    float st[2];              // texture coordinates s, t
+    int start;                // first weight (index into the mesh's weights)
+    int count;                // number of weights
+};
+
+struct md5_triangle_t {
+    int index[3];             // vertex indices
+};
+
+struct md5_weight_t {
+    int joint;                // index into the skeleton
+    float bias;               // the weight's share of the vertex position
+    float pos[3];             // offset in the joint's own space
+};
+
+struct md5_mesh_t {
+    std::vector<md5_vertex_t> vertices;    // num_verts entries
+    std::vector<md5_triangle_t> triangles; // num_tris entries
+    std::vector<md5_weight_t> weights;     // num_weights entries
+    int num_verts, num_tris, num_weights;
+    unsigned colorTexture;    // GL texture name set by the animated renderer, 0 otherwise
+    unsigned normalTexture;   // GL texture name set by the animated renderer, 0 otherwise
+    char name[MD5_LABEL_LEN];   // from the mesh's "// meshes:" comment, cut to 255 chars
+    char shader[MD5_LABEL_LEN]; // the shader token, cut to 255 chars (stored, not used)
+};
+
+struct md5_model_t {
+    int version;                       // the number after "MD5Version"
+    int num_meshes;
+    std::vector<md5_mesh_t> meshes;    // num_meshes entries
+    int num_joints;
+    std::vector<md5_joint_t> baseSkel; // bind pose; the player overwrites it with each pose drawn
+    // Scratch, refilled for each mesh just before it is drawn; sized for the largest mesh.
+    std::vector<float> texCoordArray;  // 2 floats per vertex
+    std::vector<float> vertexArray;    // 3 floats per vertex, skinned positions
+    std::vector<float> normalArray;    // 3 floats per vertex, unit normals of the skinned mesh
+    std::vector<unsigned> vertexIndices; // 3 per triangle
+};
+
+struct md5_bbox_t {
+    float min[3];             // minimum x, y, z of one frame
+    float max[3];             // maximum x, y, z of one frame
+};
+
+struct md5_anim_t {
+    int num_frames;
+    int num_joints;
+    int frameRate;            // frames per second
+    int version;
+    std::vector<md5_joint_t> skelFrames; // num_frames x num_joints, frame n at n * num_joints
+    std::vector<md5_bbox_t> bboxes;      // num_frames entries
+};
+
+// Loader working data for one joint of an animation.
+struct md5_jointInfo_t {
+    char name[MD5_NAME_LEN];  // cut to 63 chars
+    int parent;               // -1 for a root
+    int flags;                // animated components: 1 x, 2 y, 4 z, 8 qx, 16 qy, 32 qz
+    int startIndex;           // first animated component in the frame's values
+};
+
+struct md5_baseFrameJoint_t {
+    float pos[3];
+    quat4 orient;
+};
+
+extern md5_model_t MODEL[MD5_MAX_MODELS];
+extern int CURRENT_ID;                   // index the next vlm_loadMD5 uses
+extern md5_anim_t ANIMATION[MD5_MAX_ANIMATIONS];
+extern int CURRENT_ANIMATION_ID;         // index the next vlm_loadMD5Animation uses
+
+// ---------------------------------------------------------------- quaternions
+
+// w = -sqrt(1 - x^2 - y^2 - z^2), or 0 when that is negative.
+void quat_computeW(quat4 q);
+// Scales q to unit length; a zero quaternion is left unchanged.
+void quat_normalize(quat4 q);
+// out = a * b (out may not alias a or b).
+void quat_multquat(const quat4 a, const quat4 b, quat4 out);
+// out = q * (v, 0).
+void quat_multVec(const quat4 q, const float v[3], quat4 out);
+// out = q p q^-1, the point p rotated by q.
+void quat_rotatePoint(const quat4 q, const float point[3], float out[3]);
+float quat_dotProduct(const quat4 a, const quat4 b);
+// Spherical interpolation along the shorter arc; t <= 0 gives a, t >= 1 gives b. Aborts on the
+// assertion "cosOmega < 1.1f" when a . b is 1.1 or more (not unit quaternions).
+void quat_slerp(const quat4 a, const quat4 b, float t, quat4 out);
+
+// ---------------------------------------------------------------- meshes (models.cpp)
+
+// What a parser would print, and whether it ended the load (then exitStatus is the status).
+struct md5_parseResult {
+    std::string output;       // every message, in order, the last one the fatal one
+    int failed;               // 1 when the load ends the process
+    int exitStatus;           // -1 when failed
+};
+
+// Loads a model from disk; returns its index in MODEL (0, 1, 2, ...). Fatal faults exit -1.
+int vlm_loadMD5(const char *path);
+// Reads `path` into `model` (version, counts, joints, meshes); fatal faults exit -1.
+void loadMD5Mesh(md5_model_t *model, const char *path);
+// Parses the bytes of a mesh file into `model` (reset first). Never reads or writes outside
+// its buffers: counts out of range, blocks before their counts and indices past their
+// arrays fail with a "[!] " message naming `path`.
+md5_parseResult md5_parseMesh(const char *path, const char *bytes, size_t size, md5_model_t *model);
+// Sizes the scratch arrays for the model's largest vertex and triangle counts.
+void md5_sizeScratch(md5_model_t *model);
+// Fills the model's scratch arrays for mesh `mesh` posed by `skeleton`, which must hold at least
+// model->num_joints joints: texture coordinates, indices, skinned positions and normals.
+void md5_prepare_mesh(md5_model_t *model, int mesh, const md5_joint_t *skeleton);
+// Draws the model (z-up turned to y-up, scale 0.2) in the pose held in its joints, with normals,
+// untextured. An id no load returned prints a "[!] " message and exits -1.
+void vlm_renderMD5(int model);
+// Draws the joints as 0.5 cubes and the bones as lines, colour (1, 0.7, 0.7), in model space.
+void vlm_md5_renderSkeleton(int model);
+
+// ---------------------------------------------------------------- animation (models_anim.cpp)
+
+// Loads an animation from disk; returns its index in ANIMATION. Fatal faults exit -1.
+int vlm_loadMD5Animation(const char *path);
+// Parses the bytes of an animation file into `anim` (reset first), building every frame's
+// skeleton. Same safety as md5_parseMesh.
+md5_parseResult md5_parseAnimation(const char *path, const char *bytes, size_t size,
+                                   md5_anim_t *anim);
+// Builds one frame's model-space skeleton from the base frame and the frame's values; every
+// joint's animated components must lie inside `values`, and parents must precede children.
+void anim_buildFrameSkeleton(const md5_jointInfo_t *jointInfos,
+                             const md5_baseFrameJoint_t *baseFrame, const float *values,
+                             md5_joint_t *out, int num_joints);
+// 1 when the animation's frame 0 has the model's joint count, parents and names; 0 otherwise.
+int anim_validate(const md5_model_t *model, const md5_anim_t *anim);
+// out = a blended toward b by t (positions linear, orientations slerped); names not written.
+void anim_skel_interpolate(const md5_joint_t *a, const md5_joint_t *b, int num_joints, float t,
+                           md5_joint_t *out);
+// The two frames and blend factor the player uses at `seconds`: a cycle of 36 frames (frame
+// 36 blends into the wrap), or of num_frames - 1 frames for shorter animations.
+void anim_framesAt(const md5_anim_t *anim, float seconds, int *frameA, int *frameB, float *t);
+// Poses the model by the animation at `seconds` (the model keeps the pose) and draws it with
+// the colour map "data/textures/tex2.png" on unit 0 and the normal map "data/textures/tex3.png"
+// on unit 1. An animation that does not fit the model is reported each call and drawn anyway.
+void vlm_renderAnimatedMD5(int model, int animation, float seconds);
