@@ -1,8 +1,154 @@
-// Render targets (stub until the targets land).
+// Render targets: framebuffer objects with two RGBA16F colour textures and a depth buffer.
 #include "fbo.h"
-int vlm_loadFBO(int, int) { return 0; }
-unsigned vlm_enableFBO(int, float, float, float) { return 0; }
-void vlm_enableMultiTargetFBO(int, float, float, float, unsigned textures[2]) { textures[0] = textures[1] = 0; }
-void vlm_disableFBO(float, float, float) {}
-int vlm_loadDepthFBO(int, int) { return 0; }
-unsigned vlm_fboTexture(int, int) { return 0; }
+#include "vlm.h"
+#include <GL/glew.h>
+#include <stdio.h>
+#include <stdlib.h>
+
+static const int FBO_CAPACITY = 64;
+
+// One target; all GL names, sizes in pixels.
+struct FboEntry {
+    GLuint texture0;      // first colour attachment (a depth texture for depth-only targets)
+    GLuint texture1;      // second colour attachment
+    GLuint framebuffer;
+    GLuint depthBuffer;   // renderbuffer
+    int width, height;
+};
+
+static FboEntry fbo[FBO_CAPACITY];
+static int CURRENT_ID = 0;  // next free index
+
+static int takeIndex(int width, int height)
+{
+    int index = CURRENT_ID;
+    if (index + 1 > FBO_CAPACITY) {
+        printf("Maximum numbers of fbo's reached.. exiting\n");
+        fflush(stdout);
+        exit(-1);
+    }
+    fbo[index].width = width;
+    fbo[index].height = height;
+    return index;
+}
+
+static void checkComplete(int index)
+{
+    GLenum status = glCheckFramebufferStatusEXT(GL_FRAMEBUFFER_EXT);
+    if (status != GL_FRAMEBUFFER_COMPLETE_EXT) {
+        printf("[!] Error creating fbo #%d , errcode 0x%x\n", index, status);
+        fflush(stdout);
+        exit(-1);
+    }
+}
+
+static GLuint makeColourTexture(int width, int height, GLenum attachment)
+{
+    GLuint texture;
+    glGenTextures(1, &texture);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F_ARB, width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, attachment, GL_TEXTURE_2D, texture, 0);
+    return texture;
+}
+
+int vlm_loadFBO(int width, int height)
+{
+    int index = takeIndex(width, height);
+    FboEntry *entry = &fbo[index];
+    glGenFramebuffersEXT(1, &entry->framebuffer);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, entry->framebuffer);
+    glGenRenderbuffersEXT(1, &entry->depthBuffer);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, entry->depthBuffer);
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
+    glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
+                                 entry->depthBuffer);
+    entry->texture0 = makeColourTexture(width, height, GL_COLOR_ATTACHMENT0_EXT);
+    entry->texture1 = makeColourTexture(width, height, GL_COLOR_ATTACHMENT1_EXT);
+    checkComplete(index);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    CURRENT_ID += 1;
+    return index;
+}
+
+// Clears the bound target and sets the 3D matrices every scene starts from.
+static void clearAndReset(float red, float green, float blue)
+{
+    glClearColor(red, green, blue, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glActiveTexture(GL_TEXTURE0);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45.0, (double)(vlm_Get(1) / vlm_Get(2)), 0.1, 200.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// An index that was never handed out binds the window instead of a stray object.
+static const FboEntry *entryOf(int index)
+{
+    static const FboEntry window = {0, 0, 0, 0, 0, 0};
+    return index >= 0 && index < CURRENT_ID ? &fbo[index] : &window;
+}
+
+unsigned vlm_enableFBO(int index, float red, float green, float blue)
+{
+    const FboEntry *entry = entryOf(index);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, entry->framebuffer);
+    glDrawBuffer(entry->framebuffer ? GL_COLOR_ATTACHMENT0_EXT : GL_BACK);
+    clearAndReset(red, green, blue);
+    return entry->texture0;
+}
+
+void vlm_enableMultiTargetFBO(int index, float red, float green, float blue, unsigned textures[2])
+{
+    static const GLenum both[2] = {GL_COLOR_ATTACHMENT0_EXT, GL_COLOR_ATTACHMENT1_EXT};
+    const FboEntry *entry = entryOf(index);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, entry->framebuffer);
+    if (entry->framebuffer) glDrawBuffers(2, both);
+    else glDrawBuffer(GL_BACK);
+    clearAndReset(red, green, blue);
+    textures[0] = entry->texture0;
+    textures[1] = entry->texture1;
+}
+
+void vlm_disableFBO(float red, float green, float blue)
+{
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    glDrawBuffer(GL_BACK);
+    glClearColor(red, green, blue, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+int vlm_loadDepthFBO(int width, int height)
+{
+    int index = takeIndex(width, height);
+    FboEntry *entry = &fbo[index];
+    glGenTextures(1, &entry->texture0);
+    glBindTexture(GL_TEXTURE_2D, entry->texture0);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, width, height, 0, GL_DEPTH_COMPONENT,
+                 GL_UNSIGNED_BYTE, nullptr);
+    glBindTexture(GL_TEXTURE_2D, 0);
+    glGenFramebuffersEXT(1, &entry->framebuffer);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, entry->framebuffer);
+    glDrawBuffer(GL_NONE);
+    glReadBuffer(GL_NONE);
+    glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_TEXTURE_2D,
+                              entry->texture0, 0);
+    checkComplete(index);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    CURRENT_ID += 1;
+    return index;
+}
+
+unsigned vlm_fboTexture(int index, int which)
+{
+    const FboEntry *entry = entryOf(index);
+    return which == 0 ? entry->texture0 : entry->texture1;
+}
