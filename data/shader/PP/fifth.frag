@@ -1,0 +1,30 @@
+#version 120
+// The composite onto the window: the picture with a slow wobble, thin tearing bands and a
+// chromatic split, plus the blurred glow (Texture1) and a touch of the sharp glow source
+// (Texture2); highlights are rolled off softly and the corners darkened.
+uniform sampler2D Texture0; // picture
+uniform sampler2D Texture1; // blurred glow
+uniform sampler2D Texture2; // glow source
+uniform float timer;          // music time, seconds
+uniform float wobble_ammount; // slow sway, about -6..6
+uniform float dist_ammount;   // tearing, about -0.6..0.6
+uniform float rgb_ammount;    // chromatic split, about -60..60
+uniform float fade;           // towards white, 0..1
+
+void main()
+{
+    vec2 uv = gl_TexCoord[0].st;
+    uv.x += sin(uv.y * 6.0 + timer * 1.3) * wobble_ammount * 0.002;
+    float band = floor(uv.y * 48.0);
+    float tear = fract(sin(band * 12.9898 + floor(timer * 20.0) * 78.233) * 43758.5453) - 0.5;
+    uv.x += tear * dist_ammount * 0.015;
+    vec2 split = vec2(rgb_ammount * 0.0003, 0.0);
+    vec3 c = vec3(texture2D(Texture0, uv + split).r, texture2D(Texture0, uv).g,
+                  texture2D(Texture0, uv - split).b);
+    c += texture2D(Texture1, uv).rgb * 1.5 + texture2D(Texture2, uv).rgb * 0.25;
+    vec3 over = max(c - 0.9, 0.0);
+    c = min(c, 0.9) + 0.1 * (1.0 - exp(-over * 10.0));
+    vec2 d = gl_TexCoord[0].st - 0.5;
+    c *= 1.0 - dot(d, d) * 0.35;
+    gl_FragColor = vec4(mix(c, vec3(1.0), clamp(fade, 0.0, 1.0)), 1.0);
+}

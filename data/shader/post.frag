@@ -1,0 +1,40 @@
+#version 120
+// A scene's post pass. Output 0: the picture, its alpha = how much each pixel glows.
+// Output 1: the glow source (picture times glow). "fade": 0..1 fades in from black (and
+// below 0 stays black); above 1 is a flash that makes everything glow.
+uniform sampler2D picture; // unit 0
+uniform float fade;
+
+float luma(vec3 c) { return dot(c, vec3(0.299, 0.587, 0.114)); }
+
+// The brightness of the paper at `uv`; ink counts as neither light nor dark.
+float paperAt(vec2 uv)
+{
+    vec4 s = texture2D(picture, uv);
+    return s.a < 0.5 ? 0.5 : luma(s.rgb);
+}
+
+void main()
+{
+    vec4 s = texture2D(picture, gl_TexCoord[0].st);
+    float paper = paperAt(vec2(0.02, 0.5)) + paperAt(vec2(0.98, 0.5)) +
+                  paperAt(vec2(0.5, 0.04)) + paperAt(vec2(0.5, 0.96));
+    bool lightPaper = paper > 2.0;
+
+    vec3 pic;
+    float glow;
+    if (s.a < 0.5) { // ink: red = shade, green = fog
+        vec3 ink = lightPaper ? vec3(0.0, 0.13, 0.16) * (1.0 - s.r)
+                              : mix(vec3(0.0, 0.35, 0.4), vec3(0.75, 1.0, 0.97), s.r);
+        pic = mix(ink, lightPaper ? vec3(1.0) : vec3(0.0), s.g);
+        glow = lightPaper ? 0.0 : 0.8 * (1.0 - s.g);
+    } else {
+        pic = s.rgb;
+        glow = lightPaper ? 0.0 : smoothstep(0.2, 0.8, luma(pic));
+    }
+    float flash = max(fade - 1.0, 0.0);
+    pic *= clamp(fade, 0.0, 1.0);
+    glow = glow * (1.0 + 0.35 * flash) + (lightPaper ? 0.12 * flash : 0.0);
+    gl_FragData[0] = vec4(pic, glow);
+    gl_FragData[1] = vec4(pic * glow, 1.0);
+}

@@ -1,0 +1,67 @@
+// Scene 0, the opening: a vast plane of small cells seen from the scene's camera track, and
+// from 22.5 s three title lines in polygon letters standing around y = 40. "fade" rises from
+// 0 to 1 over 5 s and climbs above 1 in the last 5 s, building towards the cut to scene 1.
+#include "scenes.h"
+#include "camera.h"
+#include "effects_screen.h"
+#include "fbo.h"
+#include "lighting.h"
+#include "shader.h"
+#include "vlm.h"
+#include <GL/glew.h>
+#include <cmath>
+
+// The three title lines; the first two bob, the third swings about the vertical.
+static void drawTitles(float t)
+{
+    double s = sin(t);
+    glPushMatrix();
+    glRotatef(90, 0, 1, 0);
+    vlm_drawPolygonText("velmor presents...", 0, (float)(s + 40), 0);
+    glPopMatrix();
+    glPushMatrix();
+    glRotatef(50, 0, 1, 0);
+    vlm_drawPolygonText("@polarmoot", 60, (float)(2 * s + 40), 0);
+    glPopMatrix();
+    glPushMatrix();
+    glRotatef((float)(10 * s + 90), 0, 1, 0.01f);
+    vlm_drawPolygonText("a partycoded production", -30, 35, 60);
+    glPopMatrix();
+}
+
+void sceneBlock0(void)
+{
+    static int loaded = 0;
+    static int camera_trackid0;
+    static unsigned fbotex;
+    float t = director_sceneClock();
+    float intensity = 0.3f; // also the plane's cell size
+    float fade = 1;
+    if (!loaded) {
+        loaded = 1;
+        camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene0-camera0.vtrack");
+        vlm_camera_useTrack(0, camera_trackid0);
+    }
+    mblur = 0;
+    fbotex = vlm_enableFBO(fbo0, 0, 0, 0);
+    fade = scene0_fade(t);
+    vlm_enableShader(scene0_shader2);
+    sceneUniform(scene0_shader2, "timer", t);
+    director_screenEffects(t);
+
+    glColor4f(1, 1, 1, 1);
+    vlm_setLight0(1); // before the camera: the light sits just behind the viewer
+    vlm_useCamera(0);
+    glPushMatrix();
+    sceneMaterial();
+    if (t > 22.5f) drawTitles(t);
+    vlm_enableShader(scene0_shader);
+    sceneUniform(scene0_shader, "intensity", intensity);
+    sceneUniform(scene0_shader, "timer", t);
+    scene0_drawPlane(intensity);
+    glPopMatrix();
+    vlm_setLight0(0);
+
+    director_scenePostPass(post0_shader, fade, fbotex);
+    sceneChange(0, t);
+}
