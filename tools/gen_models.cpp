@@ -158,30 +158,34 @@ Mesh bugBody()
     const double zFront = -11.7, zRear = 2.3;
     // Roof line and half width along the car, u = 0 at the front bumper, 1 at the tail.
     const std::vector<std::pair<double, double>> roof = {
-        {0.0, 0.4}, {0.06, 0.9}, {0.2, 1.4}, {0.3, 1.8}, {0.42, 3.5}, {0.54, 4.0},
-        {0.66, 3.7}, {0.8, 2.5}, {0.93, 1.3}, {1.0, 0.5}};
+        {0.0, 1.0}, {0.08, 1.6}, {0.2, 2.0}, {0.3, 2.3}, {0.42, 3.8}, {0.52, 4.2},
+        {0.64, 4.0}, {0.8, 3.0}, {0.93, 1.9}, {1.0, 1.2}};
     const std::vector<std::pair<double, double>> halfWidth = {
-        {0.0, 2.0}, {0.1, 2.4}, {0.3, 2.6}, {0.6, 2.7}, {0.9, 2.5}, {1.0, 2.2}};
+        {0.0, 2.2}, {0.1, 2.45}, {0.3, 2.6}, {0.6, 2.7}, {0.9, 2.55}, {1.0, 2.3}};
     const double floorY = -0.8;
     const int along = 30, around = 20;
     auto point = [&](int i, int j) {
         double u = (double)j / along;
-        double end = std::sqrt(std::max(0.0, 1 - std::pow(std::fabs(2 * u - 1), 6)));  // rounds both ends shut
-        double top = curve(roof, u), yc = 0.5 * (top + floorY), h = 0.5 * (top - floorY) * end;
+        // Both ends close: the top comes down to the floor and the sides draw in, so the
+        // hood and the tail slope down to the bumpers.
+        double edge = 1 - std::pow(std::fabs(2 * u - 1), 10);
+        double endH = std::sqrt(edge), endW = std::pow(edge, 0.3);
+        double top = floorY + (curve(roof, u) - floorY) * endH;
+        double yc = 0.5 * (top + floorY), h = 0.5 * (top - floorY);
         double phi = 2 * kPi * i / around;
         double cy = spow(std::sin(phi), 2.0 / 3.0), cx = spow(std::cos(phi), 2.0 / 3.0);
         double taper = cy > 0 ? 1 - 0.3 * cy * cy * std::min(1.0, (top - 1.5) / 2.0 + 0.2) : 1;
-        double w = curve(halfWidth, u) * end * taper;
+        double w = curve(halfWidth, u) * endW * taper;
         return v3(w * cx, yc + h * cy, zFront + (zRear - zFront) * u);
     };
     add(m, grid(around, along, true, point, v3(0, 1.0, -4.7)), Xf{}, "bug_paint");
     // Fender arches: shells about the axle line, from 20 degrees below the front horizontal over
-    // the top to 20 degrees below the back.
+    // the top to 20 degrees below the back (lathe angle 180 is straight up after the turn).
     std::vector<RY> fender = {{2.25, 2.0}, {2.55, 2.05}, {2.75, 2.35}, {2.8, 2.75}, {2.6, 3.1}, {2.2, 3.2}};
     for (double axleZ : {0.0, -9.0})
         for (double side : {1.0, -1.0}) {
             Xf f = translate(0, 0, axleZ) * scale(side, 1, 1) * rotate(-90, v3(0, 0, 1));  // +y becomes +x
-            add(m, lathe(fender, 16, false, -110, 110), f, "bug_paint");
+            add(m, lathe(fender, 16, false, 70, 290), f, "bug_paint");
         }
     for (double z : {zFront - 0.15, zRear + 0.15}) {
         Xf across = translate(0, -0.35, z) * rotate(-90, v3(0, 0, 1));
