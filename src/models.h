@@ -141,6 +141,26 @@ void vlm_renderMD5(int model);
 // Draws the joints as 0.5 cubes and the bones as lines, colour (1, 0.7, 0.7), in model space.
 void vlm_md5_renderSkeleton(int model);
 
+// ---------------------------------------------------------------- text helpers of both parsers
+
+// A cursor over a file's bytes, handing out one line at a time.
+struct md5_lineReader {
+    const char *at;           // start of the next line
+    const char *end;          // one past the last byte
+};
+// Copies the next line (without its newline) into `line`; 0 at the end of the bytes.
+int md5_nextLine(md5_lineReader *reader, std::string *line);
+// Copies the whitespace-delimited token at `text` (after any leading white space) into `field`,
+// cut to fieldSize - 1 chars and terminated; returns the text after the whole token.
+const char *md5_copyToken(const char *text, char *field, size_t fieldSize);
+// printf into a std::string.
+std::string md5_format(const char *format, ...) __attribute__((format(printf, 1, 2)));
+// A count line's value is usable when 0 <= value <= the file's length in bytes.
+int md5_countFits(long value, size_t fileSize);
+// The model with id `id` for a drawing call; an id no load returned prints a "[!] " message
+// naming `caller` and exits -1.
+md5_model_t *md5_modelFor(int id, const char *caller);
+
 // ---------------------------------------------------------------- animation (models_anim.cpp)
 
 // Loads an animation from disk; returns its index in ANIMATION. Fatal faults exit -1.
