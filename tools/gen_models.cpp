@@ -288,25 +288,46 @@ bool writePng(gdImagePtr im, const std::string &path)
     return true;
 }
 
-// Yellow face with a dark border, two eyes and a wide smile; 256 x 256, opaque.
+// Coverage 0..1 of a pixel by a shape whose signed distance (pixels, negative inside) is d.
+double cover(double d) { return std::min(1.0, std::max(0.0, 0.5 - d)); }
+
+// Yellow face with a dark border, two eyes and a wide smile with round ends; 256 x 256,
+// opaque, drawn from distance functions so the edges are smooth.
 gdImagePtr smileTexture()
 {
     const int size = 256;
     gdImagePtr im = gdImageCreateTrueColor(size, size);
+    const double inkR = 24, inkG = 18, inkB = 10;
     for (int y = 0; y < size; ++y)
         for (int x = 0; x < size; ++x) {
-            double dx = (x - 127.5) / 128, dy = (y - 127.5) / 128;
+            double px = x + 0.5, py = y + 0.5;
+            double dx = (px - 128) / 128, dy = (py - 128) / 128;
             double shade = 1.0 - 0.18 * (dx * dx + dy * dy);  // a little darker towards the corners
-            gdImageSetPixel(im, x, y, gdTrueColor(clamp255(255 * shade), clamp255(208 * shade), clamp255(24 * shade)));
+            double border = std::min(std::min(px, size - px), std::min(py, size - py)) - 12;
+            double eyes = 1e9;
+            for (double ex : {88.0, 168.0}) {  // ellipses 15 x 28, distance approximated in scaled space
+                double u = (px - ex) / 15, v = (py - 92) / 28;
+                eyes = std::min(eyes, (std::hypot(u, v) - 1) * 15);
+            }
+            // The mouth: an arc of radius 78 about (128, 110) from 28 to 152 degrees below the
+            // centre, 13 pixels thick, ends rounded.
+            double mx = px - 128, my = py - 110, angle = std::atan2(my, mx) * 180 / kPi;
+            double mouth;
+            if (angle >= 28 && angle <= 152) {
+                mouth = std::fabs(std::hypot(mx, my) - 78) - 6.5;
+            } else {
+                mouth = 1e9;
+                for (double endDeg : {28.0, 152.0}) {
+                    double ex = 128 + 78 * std::cos(rad(endDeg)), ey = 110 + 78 * std::sin(rad(endDeg));
+                    mouth = std::min(mouth, std::hypot(px - ex, py - ey) - 6.5);
+                }
+            }
+            double ink = cover(std::min(std::min(border, eyes), mouth));
+            double r = 255 * shade, g = 208 * shade, b = 24 * shade;
+            gdImageSetPixel(im, x, y,
+                            gdTrueColor(clamp255(r + (inkR - r) * ink), clamp255(g + (inkG - g) * ink),
+                                        clamp255(b + (inkB - b) * ink)));
         }
-    int ink = gdTrueColor(24, 18, 10);
-    gdImageSetThickness(im, 12);
-    gdImageRectangle(im, 6, 6, size - 7, size - 7, ink);
-    gdImageFilledEllipse(im, 88, 92, 30, 56, ink);
-    gdImageFilledEllipse(im, 168, 92, 30, 56, ink);
-    gdImageSetThickness(im, 14);
-    gdImageArc(im, 128, 124, 150, 130, 25, 155, ink);
-    gdImageSetThickness(im, 1);
     return im;
 }
 
@@ -321,7 +342,8 @@ gdImagePtr sunTexture()
         for (int x = 0; x < size; ++x) {
             double dx = x - 127.5, dy = y - 127.5, d = std::hypot(dx, dy) / 128.0;
             double angle = std::atan2(dy, dx);
-            double ray = 0.42 + 0.5 * std::pow(std::max(0.0, std::cos(6 * angle)), 8.0);
+            double c6 = std::cos(6 * angle);  // six long rays and six short ones between them
+            double ray = 0.42 + 0.5 * std::pow(std::max(0.0, c6), 8.0) + 0.25 * std::pow(std::max(0.0, -c6), 8.0);
             double disc = d < 0.4 ? 1.0 : 0.0;
             double glow = std::exp(-std::max(0.0, d - 0.4) * 9.0);
             double rays = d < ray ? std::pow(1 - d / ray, 0.7) : 0.0;
