@@ -1,24 +1,115 @@
-// Scene 4 (placeholder block): its render target, the post pass and the scene changes, so
-// that the director runs through the whole demo.
+// Scene 4: on black, a wireframe car stands at the origin with its wheels spinning while a
+// road of 40 rows of three slabs streams under it at 35 units per second, its cross-section
+// flexing with the bend value. Four emitters near the car's corners throw trails of cubes, a
+// wireframe floor grid of 2-unit squares lies under everything and a line of thanks in filled
+// letters crosses the scene. "fade" climbs to 10 in the first second.
 #include "scenes.h"
 #include "camera.h"
+#include "director_scenes26.h"
+#include "effects_particles.h"
+#include "effects_screen.h"
 #include "fbo.h"
+#include "lighting.h"
+#include "models_obj.h"
+#include "shader.h"
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+
+static const char THANKS[] = "Thanks to all you awesum ppl who attended polarmoot winter 2010"
+                             "             stay scene!";
+
+// Grey (particles, grid) or white (text) material for front and back faces.
+static void material4(float ambient)
+{
+    const float a[4] = {ambient, ambient, ambient, 1}, grey[4] = {0.5f, 0.5f, 0.5f, 1},
+                shininess[4] = {96, 96, 96, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, a);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, grey);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+}
+
+// One emitter near each corner of the car; each frame is turned so that its particles rise
+// along world +z, behind the car as the road streams that way.
+static void drawEmitters(const int psystem[4], float t)
+{
+    static const float at[4][3] = {{4, -2, -9}, {-4, -2, -9}, {4, -2, 3}, {-4, -2, 3}};
+    for (int i = 0; i < 4; i++) {
+        glPushMatrix();
+        glTranslatef(at[i][0], at[i][1], at[i][2]);
+        glRotatef(90, 1, 0, 0);
+        vlm_drawParticleSystem(psystem[i], 0, 0, 0, 0, 0, 0, 10, 0.5f * t);
+        glPopMatrix();
+    }
+}
+
+// The body at the origin and two axles, at z = 0 and 9 units behind, spinning -200 deg/s.
+static void drawCar(float t)
+{
+    glPushMatrix();
+    glPushMatrix();
+    vlm_renderOBJ(bug_body4);
+    glPopMatrix();
+    glPushMatrix();
+    glRotatef(-200 * t, 1, 0, 0);
+    vlm_renderOBJ(bug_wheel4);
+    glPopMatrix();
+    glPushMatrix();
+    glTranslatef(0, 0, -9);
+    glRotatef(-200 * t, 1, 0, 0);
+    vlm_renderOBJ(bug_wheel4);
+    glPopMatrix();
+    glPopMatrix();
+}
 
 void sceneBlock4(void)
 {
     static int loaded = 0;
+    static int psystem[4];
     static int camera_trackid0;
     static unsigned fbotex;
     float t = director_sceneClock();
-    float fade = 1;
+    float intensity = 2;
+    float fade = scene4_fade(t);
     if (!loaded) {
         loaded = 1;
+        for (int i = 0; i < 4; i++) psystem[i] = (int)vlm_genParticleSystem(1000);
         camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene4-camera0.vtrack");
         vlm_camera_useTrack(0, camera_trackid0);
     }
     mblur = 0;
     fbotex = vlm_enableFBO(fbo4, 0, 0, 0);
-    director_screenEffects(t);
+    scenes46_screenEffects(t);
+    float b = scene4_bend(t);
+
+    vlm_useCamera(0);
+    vlm_setLight0(1);
+    glPushMatrix();
+    vlm_enableShader(scene4_shader2);
+    sceneUniform(scene4_shader2, "timer", t);
+    material4(0.6f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    drawEmitters(psystem, t);
+    drawCar(t); // its models' materials stay in effect for the road
+    scene4_drawRoad(t, b);
+
+    material4(1);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glPushMatrix();
+    glRotatef(180, 0, 1, 0);
+    vlm_drawPolygonText(THANKS, 40 - 10 * t, 10, 0);
+    glPopMatrix();
+
+    vlm_enableShader(scene4_shader2_1);
+    sceneUniform(scene4_shader2_1, "intensity", intensity);
+    sceneUniform(scene4_shader2_1, "timer", t);
+    material4(0.6f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    scene4_drawGrid(intensity);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glPopMatrix();
+    vlm_setLight0(0);
+
     sceneChange(4, t);
     director_scenePostPass(post4_shader, fade, fbotex);
 }

@@ -1,0 +1,303 @@
+// Scenes 2 to 6: the per-frame values at their boundary times, the road and tunnel offsets
+// for negative times, the greetings line's layout, and the counted geometry as GL received it
+// (feedback of the primitives) and as it lands in pixels.
+#include "gl_context.h"
+#include "director.h"
+#include "director_scenes26.h"
+#include "noise.h"
+#include <gtest/gtest.h>
+#include <cmath>
+#include <cstring>
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace {
+
+struct Value { float t, expected; };
+
+void expectTable(float (*f)(float), const std::vector<Value> &table, const char *name)
+{
+    for (const Value &v : table) EXPECT_FLOAT_EQ(f(v.t), v.expected) << name << " at t = " << v.t;
+}
+
+// The number of polygons GL receives from draw() (filled, no culling, everything in view).
+int feedbackPolygonCount(const std::function<void()> &draw)
+{
+    vlmTestGLContext();
+    glDisable(GL_CULL_FACE);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-1000, 1000, -1000, 1000, -1000, 1000);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    static std::vector<GLfloat> buffer(1 << 24);
+    glFeedbackBuffer((GLsizei)buffer.size(), GL_3D, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    GLint n = glRenderMode(GL_RENDER);
+    EXPECT_GE(n, 0) << "feedback buffer overflow";
+    int polygons = 0;
+    for (GLint i = 0; i < n;) {
+        GLint token = (GLint)buffer[i++];
+        if (token != GL_POLYGON_TOKEN) {
+            ADD_FAILURE() << "unexpected feedback token " << token;
+            break;
+        }
+        i += 1 + 3 * (GLint)buffer[i];
+        polygons++;
+    }
+    return polygons;
+}
+
+int polygonsPerCube()
+{
+    static int count = feedbackPolygonCount([] { glutSolidCube(1); });
+    return count;
+}
+
+// Polygons GL makes of one GL_QUADS quad (Mesa hands quads on as two triangles).
+int polygonsPerQuad()
+{
+    static int count = feedbackPolygonCount([] {
+        glBegin(GL_QUADS);
+        glVertex3f(0, 0, 0);
+        glVertex3f(0, 1, 0);
+        glVertex3f(1, 1, 0);
+        glVertex3f(1, 0, 0);
+        glEnd();
+    });
+    return count;
+}
+
+} // namespace
+
+TEST(SceneValues, FadesAtTheirBoundaryTimes)
+{
+    expectTable(scene2_fade, {{0, 11}, {0.5f, 6}, {0.99f, 1.1f}, {1, 5}, {29.9f, 5}, {-1, 21}},
+                "scene 2");
+    // Scene 3: the drop to 0 comes only once t is strictly past 6.
+    expectTable(scene3_fade, {{0, 0}, {1, 0.4f}, {2.5f, 1}, {6, 1}, {6.001f, 0}, {7.5f, 0},
+                              {-2, -0.8f}}, "scene 3");
+    expectTable(scene4_fade, {{0, 0}, {0.5f, 5}, {1, 10}, {1.001f, 10}, {44, 10}, {-2, -20}},
+                "scene 4");
+    // Scene 5: t up to 10 s (10 itself is not below 1 after x 0.1), holds to 21, then falls.
+    expectTable(scene5_fade, {{0, 0}, {9.99f, 9.99f}, {10, 10}, {21, 10}, {21.5f, 5}, {22, 0},
+                              {22.5f, -5}, {-2.5f, -2.5f}}, "scene 5");
+}
+
+TEST(SceneValues, CrashDistortionGrowsThenInvertsOnlyPastSixSeconds)
+{
+    scene3_screenEffects(0);
+    EXPECT_EQ(VLM_SCREEN_RGBDIST, 0.0f);
+    EXPECT_EQ(VLM_SCREEN_DIST, 0.0f);
+    EXPECT_EQ(VLM_SCREEN_WOBBLE, vlm_perlin2DNoise(0, 0, 123));
+    EXPECT_NE(VLM_SCREEN_WOBBLE, 0.0f);
+
+    struct Case { float t, factor; } cases[] = {{3, 1}, {6, 1}, {6.5f, -11.5f}, {7.5f, -12.5f}};
+    for (const Case &c : cases) {
+        float noise = vlm_perlin2DNoise(0, 30 * c.t, 123);
+        float growing = noise * 40 * (0.01f * c.t);
+        scene3_screenEffects(c.t);
+        EXPECT_FLOAT_EQ(VLM_SCREEN_RGBDIST, growing * c.factor) << c.t;
+        EXPECT_FLOAT_EQ(VLM_SCREEN_DIST, growing * c.factor) << c.t;
+        EXPECT_FLOAT_EQ(VLM_SCREEN_WOBBLE, vlm_perlin2DNoise(0, 0.01f * c.t, 123) * c.factor)
+            << c.t;
+    }
+    // Just past 6 s the factor is already about -11: a jump, not a ramp.
+    scene3_screenEffects(6.001f);
+    float before = vlm_perlin2DNoise(0, 30 * 6.001f, 123) * 40 * (0.01f * 6.001f);
+    EXPECT_NEAR(VLM_SCREEN_RGBDIST / before, -11.001f, 1e-3);
+}
+
+TEST(SceneValues, LaterScenesScaleTheScreenEffectsByFourAndAHundredth)
+{
+    for (float t : {0.0f, 1.3f, 40.0f}) {
+        scenes46_screenEffects(t);
+        float noise = vlm_perlin2DNoise(0, 30 * t, 123);
+        EXPECT_FLOAT_EQ(VLM_SCREEN_RGBDIST, noise * 4) << t;
+        EXPECT_FLOAT_EQ(VLM_SCREEN_DIST, noise * 0.01f) << t;
+        EXPECT_FLOAT_EQ(VLM_SCREEN_WOBBLE, vlm_perlin2DNoise(0, 0.01f * t, 123)) << t;
+    }
+}
+
+TEST(SceneValues, CrashCubesShakeWithAnAmplitudeGrowingFromNothing)
+{
+    for (float x = -100; x < 100; x += 1) EXPECT_EQ(scene3_cubeHeight(0, x), 0.0f) << x;
+    float t = 5.01f;
+    float expected = (float)(sin(50 * t) * vlm_perlin2DNoise(10 * t + 7, 10 * t + 7, 42) * t);
+    EXPECT_FLOAT_EQ(scene3_cubeHeight(t, 7), expected);
+}
+
+TEST(SceneValues, BendIsClampedExactlyToTwoAndAHalf)
+{
+    int clampedHigh = 0, clampedLow = 0, between = 0;
+    for (float t = -3; t < 45; t += 0.025f) {
+        double raw = 5 * cos(3.4 * (t + 1));
+        float b = scene4_bend(t);
+        if (raw > 2.5) {
+            EXPECT_EQ(b, 2.5f) << t;
+            clampedHigh++;
+        } else if (raw < -2.5) {
+            EXPECT_EQ(b, -2.5f) << t;
+            clampedLow++;
+        } else {
+            EXPECT_EQ(b, (float)raw) << t;
+            between++;
+        }
+    }
+    // The road rests at each extreme for a third of the period and swings in between.
+    EXPECT_GT(clampedHigh, 0);
+    EXPECT_GT(clampedLow, 0);
+    EXPECT_NEAR((double)(clampedHigh + clampedLow) / (clampedHigh + clampedLow + between),
+                2.0 / 3, 0.02);
+    EXPECT_EQ(scene4_bend(-1), 2.5f);
+}
+
+TEST(SceneValues, RowOffsetsTruncateTowardZeroForNegativeTimes)
+{
+    struct Road { float t; int k; float z; } road[] = {
+        {0, 0, 0}, {0, 3, 30}, {0.5f, 0, 7.5f}, {1, -2, -15}, {-0.25f, 0, -8.75f},
+        {-1, 0, -5}, {-2.9f, 1, 10 - 1.5f}};
+    for (const Road &r : road)
+        EXPECT_NEAR(scene4_roadDistance(r.t, r.k), r.z, 1e-4) << r.t << " row " << r.k;
+    for (float t = -3; t < 0; t += 0.01f) {
+        float offset = scene4_roadDistance(t, 0);
+        EXPECT_GT(offset, -10) << t;
+        EXPECT_LE(offset, 0) << t;
+    }
+
+    struct Tunnel { float s; int r; float z; } tunnel[] = {
+        {0, 0, 0}, {0, -50, -200}, {0.1f, 0, 2.4f}, {-0.1f, 0, -2.4f}, {-1, 0, 0},
+        {-0.2f, 2, 8 - 0.8f}};
+    for (const Tunnel &r : tunnel)
+        EXPECT_NEAR(scene6_rowDistance(r.s, r.r), r.z, 1e-4) << r.s << " row " << r.r;
+    for (float s = -3; s < 0; s += 0.01f) {
+        float offset = scene6_rowDistance(s, 0);
+        EXPECT_GT(offset, -4) << s;
+        EXPECT_LE(offset, 0) << s;
+    }
+}
+
+TEST(SceneValues, TunnelTravelPulsesAroundTheSceneTime)
+{
+    EXPECT_EQ(scene6_travel(0), 0.0f);
+    for (float t : {0.3f, 10.0f, 65.9f})
+        EXPECT_EQ(scene6_travel(t), (float)(t + 0.1 * sin(6.8 * t))) << t;
+}
+
+TEST(SceneValues, WanderPointDependsOnTheSceneTimeOnly)
+{
+    vec3 a = scene2_wanderPoint(12.34f);
+    vlm_random(); // the particles' sequence does not move it
+    vec3 b = scene2_wanderPoint(12.34f);
+    EXPECT_EQ(a.x, b.x);
+    EXPECT_EQ(a.y, b.y);
+    EXPECT_EQ(a.z, 0.0f);
+    EXPECT_EQ(a.x, vlm_perlin2DNoise(12.34f, 0, 32) + 3);
+    EXPECT_EQ(a.y, vlm_perlin2DNoise(12.34f, 0, 44));
+}
+
+TEST(Greetings, OneLineOf225CharactersInTheLayoutOfHeadingNamesAndCredits)
+{
+    std::string line = SCENE6_GREETINGS;
+    ASSERT_EQ(line.size(), 225u);
+    EXPECT_EQ(line.find('\n'), std::string::npos);
+
+    std::string heading = line.substr(0, 18);
+    EXPECT_NE(heading[0], ' ');
+    EXPECT_NE(heading[17], ' ');
+    EXPECT_EQ(line.substr(18, 6), std::string(6, ' '));
+    EXPECT_NE(line[24], ' ');
+
+    // Split the rest into fields at runs of three or more blanks, remembering each gap.
+    std::vector<std::string> fields;
+    std::vector<size_t> gaps;
+    size_t i = 24;
+    while (i < line.size()) {
+        size_t gap = line.find("   ", i);
+        if (gap == std::string::npos) {
+            fields.push_back(line.substr(i));
+            break;
+        }
+        fields.push_back(line.substr(i, gap - i));
+        size_t next = line.find_first_not_of(' ', gap);
+        gaps.push_back(next - gap);
+        i = next;
+    }
+    ASSERT_EQ(fields.size(), 14u) << "twelve names and two credits";
+    EXPECT_EQ(gaps[0], 4u);
+    for (size_t g = 1; g < 11; g++) EXPECT_EQ(gaps[g], 3u) << "after name " << g + 1;
+    EXPECT_EQ(gaps[11], 25u);
+    EXPECT_EQ(fields[12].size(), 18u);
+    EXPECT_EQ(fields[12].rfind("code", 0), 0u);
+    EXPECT_EQ(gaps[12], 4u);
+    EXPECT_EQ(fields[13].size(), 12u);
+    EXPECT_EQ(fields[13].rfind("music", 0), 0u);
+    for (size_t f = 0; f < 12; f++) EXPECT_EQ(fields[f].find("  "), std::string::npos) << f;
+}
+
+TEST(SceneGeometry, CountsReachGLAsDrawn)
+{
+    int per = polygonsPerCube(), quad = polygonsPerQuad();
+    ASSERT_GT(per, 0);
+    ASSERT_GT(quad, 0);
+    struct Case {
+        const char *what;
+        std::function<int()> draw;
+        int count;    // what the function reports
+        int polygons; // what GL receives
+    } cases[] = {
+        {"scene 2 boxes", [] { return scene2_drawBoxes(3.2f, 1.0f); }, 160, 160 * per},
+        {"scene 2 rings", [] { return scene2_drawRings(3.2f, -2.5f); }, 2020, 2020 * per},
+        {"scene 4 road", [] { return scene4_drawRoad(3.2f, 2.5f); }, 120, 120 * per},
+        {"scene 4 grid", [] { return scene4_drawGrid(2); }, 10000, 10000 * quad},
+        {"scene 5 strip", [] { return scene5_drawStrip(0.01f); }, 501 * 21, 501 * 21 * quad},
+        {"scene 6 strip", [] { return scene6_drawStrip(0.5f); }, 1600, 1600 * quad},
+    };
+    for (Case &c : cases) {
+        int reported = 0;
+        int polygons = feedbackPolygonCount([&] {
+            glRotatef(90, 1, 0, 0); // the flat batches lie in y = 0: face the viewer
+            reported = c.draw();
+        });
+        EXPECT_EQ(reported, c.count) << c.what;
+        EXPECT_EQ(polygons, c.polygons) << c.what;
+    }
+}
+
+// The 501st column and 21st row of the reactor strip are in the picture: the strip reaches
+// past x = 2.5 and w = 0.1 to about 2.51 and 0.11.
+TEST(SceneGeometry, ReactorStripReachesPastItsNominalEdges)
+{
+    vlmTestGLContext();
+    glViewport(0, 0, 320, 180);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    // x 2.4 .. 2.72 over 320 pixels (1000 px per unit); w 0 .. 0.18 over 180 pixels.
+    glOrtho(2.4, 2.72, 0, 0.18, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRotatef(90, 1, 0, 0); // the strip's w (z) turns to screen y
+    glScalef(1, 1, -1);     // ... the right way up
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor3f(1, 1, 1);
+    scene5_drawStrip(0.01f);
+    glFinish();
+    glReadBuffer(GL_BACK);
+    auto lit = [](float x, float w) {
+        unsigned char p[4];
+        vlmTestReadPixel((int)((x - 2.4f) * 1000), (int)(w * 1000), p);
+        return p[0] == 255;
+    };
+    EXPECT_TRUE(lit(2.45f, 0.05f));
+    EXPECT_TRUE(lit(2.505f, 0.05f)) << "the 501st column";
+    EXPECT_FALSE(lit(2.52f, 0.05f));
+    EXPECT_TRUE(lit(2.45f, 0.105f)) << "the 21st row";
+    EXPECT_FALSE(lit(2.45f, 0.12f));
+}
