@@ -1,0 +1,379 @@
+// Packed data file: record parsing, the cached reader, the line reader and the vfile packer.
+#include "io.h"
+#include <gtest/gtest.h>
+#include <stdlib.h>
+#include <string.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <zlib.h>
+#include <string>
+#include <vector>
+
+typedef std::vector<unsigned char> Bytes;
+
+static Bytes deflateBytes(const std::string &plain)
+{
+    uLongf size = compressBound(plain.size());
+    Bytes out(size);
+    compress(out.data(), &size, (const Bytes::value_type *)plain.data(), plain.size());
+    out.resize(size);
+    return out;
+}
+
+// A record as the format has it: name, "[plain][compressed]", zlib stream.
+static std::string record(const std::string &name, const std::string &plain)
+{
+    Bytes packed = deflateBytes(plain);
+    return vlm_io_recordHeader(name.c_str(), plain.size(), packed.size()) +
+           std::string(packed.begin(), packed.end());
+}
+
+// Parses `image` from a heap block of exactly its size, so any read past it is caught.
+static VlmRecordResult parseExact(const std::string &image, const char *name)
+{
+    unsigned char *block = (unsigned char *)malloc(image.size() ? image.size() : 1);
+    memcpy(block, image.data(), image.size());
+    VlmRecordResult result = vlm_io_parseRecord(block, image.size(), name);
+    free(block);
+    return result;
+}
+
+static std::string text(const VlmRecordResult &r)
+{
+    return std::string(r.data.begin(), r.data.end());
+}
+
+static void writeFile(const std::string &path, const std::string &bytes)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f) << path;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+static std::string readFile(const std::string &path)
+{
+    std::string bytes;
+    FILE *f = fopen(path.c_str(), "rb");
+    if (!f) return bytes;
+    char chunk[4096];
+    size_t n;
+    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
+    fclose(f);
+    return bytes;
+}
+
+// A fresh empty directory for one test, made the working directory.
+static std::string enterTempDir()
+{
+    char pattern[] = "/tmp/vlm-io-XXXXXX";
+    std::string dir = mkdtemp(pattern);
+    EXPECT_EQ(chdir(dir.c_str()), 0);
+    return dir;
+}
+
+// ------------------------------------------------------------------ parsing
+
+TEST(PackedRecord, HeaderIsCanonical)
+{
+    EXPECT_EQ(vlm_io_recordHeader("data/shader/post.frag", 1234, 567), "data/shader/post.frag[1234][567]");
+    EXPECT_EQ(record("x", "").substr(0, 5), "x[0][");
+}
+
+TEST(PackedRecord, FindsAndInflatesARecordAmongOthers)
+{
+    std::string image = "junk" + record("a.frag", "first file") + "\n" +
+                        record("data/b.vert", "second\0file" + std::string(300, 'z'));
+    VlmRecordResult r = parseExact(image, "data/b.vert");
+    ASSERT_EQ(r.status, VLM_RECORD_FOUND);
+    EXPECT_EQ(r.messages, "File data/b.vert found in data.vfile\n");
+    EXPECT_EQ(text(r), "second\0file" + std::string(300, 'z'));
+    EXPECT_EQ(text(parseExact(image, "a.frag")), "first file");
+}
+
+TEST(PackedRecord, EmptyFileRoundTrips)
+{
+    VlmRecordResult r = parseExact(record("empty.txt", ""), "empty.txt");
+    ASSERT_EQ(r.status, VLM_RECORD_FOUND);
+    EXPECT_TRUE(r.data.empty());
+}
+
+TEST(PackedRecord, AbsentNameIsReported)
+{
+    VlmRecordResult r = parseExact(record("a.frag", "x"), "b.frag");
+    EXPECT_EQ(r.status, VLM_RECORD_ABSENT);
+    EXPECT_EQ(r.messages, "File b.frag not found compressed.\n");
+    // A name longer than the whole file is not tried anywhere.
+    EXPECT_EQ(parseExact("ab", "abc").status, VLM_RECORD_ABSENT);
+}
+
+TEST(PackedRecord, NameThatIsTheTailOfAnEarlierNameFindsTheEarlierRecord)
+{
+    std::string image = record("data/shader/post.frag", "long") + record("shader/post.frag", "short");
+    EXPECT_EQ(text(parseExact(image, "shader/post.frag")), "long");
+    EXPECT_EQ(text(parseExact(image, "data/shader/post.frag")), "long");
+}
+
+// Every malformed record ends in its message; none may read outside the image.
+TEST(PackedRecord, MalformedRecordsAreFatalWithTheirMessage)
+{
+    std::string stream = std::string((const char *)deflateBytes("hello").data(), deflateBytes("hello").size());
+    std::string n = std::to_string(stream.size());
+    std::string name128(128, 'n'), name124(124, 'm');
+    struct Case {
+        const char *what;
+        std::string image, name, message;
+    } cases[] = {
+        {"one size only", "f[5]" + stream, "f", "Unable to get sizes.\n"},
+        {"no sizes at all", "f", "f", "Unable to get sizes.\n"},
+        {"negative size", "f[-5][" + n + "]" + stream, "f", "Unable to get sizes.\n"},
+        {"signed size", "f[+5][" + n + "]" + stream, "f", "Unable to get sizes.\n"},
+        {"leading zero", "f[05][" + n + "]" + stream, "f", "Unable to get sizes.\n"},
+        {"space in size", "f[ 5][" + n + "]" + stream, "f", "Unable to get sizes.\n"},
+        {"unclosed bracket at the end", "f[5][" + n, "f", "Unable to get sizes.\n"},
+        {"too large for 32 bits", "f[3000000000][" + n + "]" + stream, "f", "Unable to get sizes.\n"},
+        {"compressed size past the end", "f[5][" + std::to_string(stream.size() + 1) + "]" + stream,
+         "f", "Unable to get sizes.\n"},
+        {"name of 128 bytes", name128 + "[5][" + n + "]" + stream, name128, "Unable to get sizes.\n"},
+        {"sizes cut by the 128-byte window", name124 + "[5][" + n + "]" + stream, name124,
+         "Unable to get sizes.\n"},
+        {"inflates shorter than recorded", "f[6][" + n + "]" + stream, "f", "\nUnable to decompress\n"},
+        {"inflates longer than recorded", "f[4][" + n + "]" + stream, "f", "\nUnable to decompress\n"},
+        {"huge claim, tiny data", "f[2000000000][" + n + "]" + stream, "f", "\nUnable to decompress\n"},
+        {"not a zlib stream", "f[5][5]abcde", "f", "\nUnable to decompress\n"},
+    };
+    for (const Case &c : cases) {
+        VlmRecordResult r = parseExact(c.image, c.name.c_str());
+        EXPECT_EQ(r.status, VLM_RECORD_FATAL) << c.what;
+        EXPECT_EQ(r.messages, "File " + c.name + " found in data.vfile\n" + c.message) << c.what;
+    }
+    // The header exactly filling the window still works.
+    std::string name = std::string(128 - 4 - n.size() - 3, 'k');
+    VlmRecordResult fits = parseExact(name + "[5][" + n + "]" + stream, name.c_str());
+    EXPECT_EQ(fits.status, VLM_RECORD_FOUND);
+    EXPECT_EQ(text(fits), "hello");
+}
+
+// ------------------------------------------------------------------ the reader
+
+TEST(PackedFileDeathTest, MissingPackedFileIsReportedOnceThenSilent)
+{
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            enterTempDir();
+            unsigned size = 77;
+            char *a = vlm_io_uncompress("data/shader/post.frag", &size);
+            printf("<second>");
+            char *b = vlm_io_uncompress("data/other.png", &size);
+            printf("<end>");
+            fflush(stdout);
+            exit(a == nullptr && b == nullptr && size == 77 ? 3 : 4);
+        },
+        testing::ExitedWithCode(3), "^Error reading datafile.\n<second><end>$");
+}
+
+TEST(PackedFileDeathTest, BrokenRecordEndsTheProcessWithStatusZero)
+{
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            enterTempDir();
+            std::string name(130, 'q');
+            writeFile("data.vfile", name + "[5][5]abcde");
+            unsigned size;
+            vlm_io_uncompress(name.c_str(), &size);
+            exit(9);
+        },
+        testing::ExitedWithCode(0), "found in data.vfile\nUnable to get sizes.");
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            enterTempDir();
+            writeFile("data.vfile", "f[5][5]abcde");
+            unsigned size;
+            vlm_io_uncompress("f", &size);
+            exit(9);
+        },
+        testing::ExitedWithCode(0), "File f found in data.vfile\n\nUnable to decompress");
+}
+
+TEST(PackedFile, SecondRequestIsServedSilentlyFromTheCache)
+{
+    std::string dir = enterTempDir();
+    writeFile("data.vfile", record("data/a.txt", "alpha contents") + record("data/b.txt", "beta"));
+    unsigned size = 0;
+    testing::internal::CaptureStdout();
+    char *first = vlm_io_uncompress("data/a.txt", &size);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File data/a.txt found in data.vfile\n");
+    ASSERT_TRUE(first);
+    EXPECT_EQ(std::string(first, size), "alpha contents");
+
+    unlink("data.vfile");  // the cache must not touch the file again
+    unsigned size2 = 0;
+    testing::internal::CaptureStdout();
+    char *second = vlm_io_uncompress("data/a.txt", &size2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    ASSERT_TRUE(second);
+    EXPECT_NE(first, second);
+    EXPECT_EQ(std::string(second, size2), "alpha contents");
+    first[0] = 'X';  // separately owned: changing one copy leaves the cache alone
+    free(first);
+    free(second);
+    char *third = vlm_io_uncompress("data/a.txt", &size2);
+    EXPECT_EQ(third[0], 'a');
+    free(third);
+}
+
+TEST(PackedFile, AbsentNameReturnsNullAndLeavesTheSizeAlone)
+{
+    enterTempDir();
+    writeFile("data.vfile", record("data/a.txt", "alpha"));
+    unsigned size = 4242;
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(vlm_io_uncompress("data/zzz.txt", &size), nullptr);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "File data/zzz.txt not found compressed.\n");
+    EXPECT_EQ(size, 4242u);
+}
+
+TEST(PackedFile, CacheGrowsPastItsFirst2048Entries)
+{
+    enterTempDir();
+    std::string image;
+    char name[32];
+    for (int i = 0; i < 2100; i++) {
+        snprintf(name, sizeof name, "<%05d>", i);
+        image += record(name, std::string("file ") + name);
+    }
+    writeFile("data.vfile", image);
+    int before = vlm_io_cacheCount();
+    unsigned size;
+    testing::internal::CaptureStdout();
+    for (int i = 0; i < 2100; i++) {
+        snprintf(name, sizeof name, "<%05d>", i);
+        free(vlm_io_uncompress(name, &size));
+    }
+    testing::internal::GetCapturedStdout();
+    EXPECT_EQ(vlm_io_cacheCount(), before + 2100);
+    unlink("data.vfile");
+    for (int i : {0, 2047, 2048, 2099}) {
+        snprintf(name, sizeof name, "<%05d>", i);
+        char *data = vlm_io_uncompress(name, &size);
+        ASSERT_TRUE(data) << name;
+        EXPECT_EQ(std::string(data, size), std::string("file ") + name);
+        free(data);
+    }
+}
+
+TEST(LineReader, ReadsLinesLikeGetline)
+{
+    enterTempDir();
+    writeFile("lines.txt", "first\n\nthird line without newline");
+    FILE *f = fopen("lines.txt", "r");
+    char *line = nullptr;
+    size_t capacity = 0;
+    EXPECT_EQ(vlm_io_getline(&line, &capacity, f), 6);
+    EXPECT_STREQ(line, "first\n");
+    EXPECT_EQ(vlm_io_getline(&line, &capacity, f), 1);
+    EXPECT_EQ(vlm_io_getline(&line, &capacity, f), 26);
+    EXPECT_STREQ(line, "third line without newline");
+    EXPECT_EQ(vlm_io_getline(&line, &capacity, f), -1);
+    EXPECT_GE(capacity, 27u);
+    free(line);
+    fclose(f);
+}
+
+// ------------------------------------------------------------------ the packer
+
+static int runTool(const std::string &arguments, const std::string &input, std::string *errors)
+{
+    writeFile("list.txt", input);
+    std::string command = std::string(VLM_BINARY_DIR) + "/tools/vfile " + arguments +
+                          " < list.txt > out.txt 2> err.txt";
+    int status = system(command.c_str());
+    if (errors) *errors = readFile("err.txt");
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// Bytes that deflate cannot shrink, so they are stored as they are inside the zlib stream.
+static std::string incompressible(unsigned seed, size_t length, const std::string &embedded)
+{
+    std::string bytes;
+    for (size_t i = 0; i < length; i++) {
+        seed = seed * 1103515245u + 12345u;
+        bytes += (char)(seed >> 23);
+    }
+    return bytes.replace(length / 2, embedded.size(), embedded);
+}
+
+TEST(Packer, EveryNameIsFoundAtItsOwnRecordAndTheBytesAreDeterministic)
+{
+    enterTempDir();
+    mkdir("data", 0755);
+    mkdir("data/shader", 0755);
+    mkdir("shader", 0755);
+    std::vector<std::pair<std::string, std::string>> files = {
+        {"data/shader/post.frag", "void main() { gl_FragColor = vec4(1.0); }\n"},
+        {"shader/post.frag", "the tail of another name"},
+        {"post.frag", "shortest"},
+        {"data/shader/noise.bin", incompressible(7, 3000, "data/shader/z.vert")},
+        {"data/shader/z.vert", "mentioned inside stored data of noise.bin"},
+        {"data/shader/empty.vert", ""},
+    };
+    std::string list;
+    for (auto &f : files) {
+        writeFile(f.first, f.second);
+        list += f.first + "\n";
+    }
+    list += "post.frag\n";  // listed twice: packed once
+    ASSERT_EQ(runTool("pack data.vfile", list, nullptr), 0);
+    std::string image = readFile("data.vfile");
+    for (auto &f : files) {
+        VlmRecordResult r = parseExact(image, f.first.c_str());
+        ASSERT_EQ(r.status, VLM_RECORD_FOUND) << f.first;
+        EXPECT_EQ(text(r), f.second) << f.first;
+    }
+    EXPECT_EQ(runTool("check data.vfile", "", nullptr), 0);
+    std::string listing = readFile("out.txt");
+    EXPECT_EQ(std::count(listing.begin(), listing.end(), '\n'), (long)files.size());
+    EXPECT_EQ(listing.find("FAILED"), std::string::npos);
+    ASSERT_EQ(runTool("pack again.vfile", list, nullptr), 0);
+    EXPECT_EQ(readFile("again.vfile"), image);
+}
+
+TEST(Packer, RefusesNamesThatOccurInsideOneAnothersRecords)
+{
+    enterTempDir();
+    writeFile("one.bin", incompressible(1, 2000, "two.bin"));
+    writeFile("two.bin", incompressible(2, 2000, "one.bin"));
+    writeFile("free.txt", "no trouble");
+    std::string errors;
+    EXPECT_NE(runTool("pack data.vfile", "one.bin\ntwo.bin\nfree.txt\n", &errors), 0);
+    EXPECT_NE(errors.find("one.bin occurs in the record of two.bin"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("two.bin occurs in the record of one.bin"), std::string::npos) << errors;
+    EXPECT_EQ(errors.find("free.txt"), std::string::npos) << errors;
+    EXPECT_NE(access("data.vfile", F_OK), 0);
+}
+
+TEST(Packer, RefusesAHeaderLongerThan128BytesAndAMissingFile)
+{
+    enterTempDir();
+    std::string name(125, 'L');
+    writeFile(name, "abc");
+    std::string errors;
+    EXPECT_NE(runTool("pack data.vfile", name + "\n", &errors), 0);
+    EXPECT_NE(errors.find("128"), std::string::npos) << errors;
+    EXPECT_NE(runTool("pack data.vfile", "nowhere.txt\n", &errors), 0);
+    EXPECT_NE(errors.find("nowhere.txt"), std::string::npos) << errors;
+}
+
+TEST(Packer, CheckFailsOnADamagedFile)
+{
+    enterTempDir();
+    writeFile("a.txt", std::string(500, 'a') + "tail");
+    ASSERT_EQ(runTool("pack data.vfile", "a.txt\n", nullptr), 0);
+    std::string image = readFile("data.vfile");
+    image[image.size() - 3] ^= 0x55;
+    writeFile("data.vfile", image);
+    EXPECT_NE(runTool("check data.vfile", "", nullptr), 0);
+}
