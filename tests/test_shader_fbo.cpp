@@ -1,0 +1,441 @@
+// Shader programs and render targets on a real GL context, checked by reading pixels back.
+#include "gl_context.h"
+#include "fbo.h"
+#include "io.h"
+#include "shader.h"
+#include "vlm.h"
+#include <gtest/gtest.h>
+#include <math.h>
+#include <stdlib.h>
+#include <string.h>
+#include <unistd.h>
+#include <zlib.h>
+#include <string>
+
+static const int W = 320, H = 180;
+
+static void writeFile(const std::string &path, const std::string &bytes)
+{
+    FILE *f = fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f) << path;
+    fwrite(bytes.data(), 1, bytes.size(), f);
+    fclose(f);
+}
+
+static std::string packedRecord(const std::string &name, const std::string &plain)
+{
+    uLongf size = compressBound(plain.size());
+    std::string out(size, '\0');
+    compress((Bytef *)&out[0], &size, (const Bytef *)plain.data(), plain.size());
+    out.resize(size);
+    return vlm_io_recordHeader(name.c_str(), plain.size(), size) + out;
+}
+
+static const char *SOLID_FRAG = "void main() { gl_FragColor = vec4(0.0, 1.0, 0.0, 1.0); }\n";
+static const char *PASS_VERT = "void main() { gl_Position = gl_Vertex; }\n";
+static const char *UNIFORM_FRAG =
+    "uniform float f1; uniform vec2 f2; uniform vec3 f3; uniform vec4 f4; uniform int which;\n"
+    "void main() {\n"
+    "  vec4 c = f4;\n"
+    "  if (which == 1) c = vec4(f1, 0.0, 0.0, 1.0);\n"
+    "  if (which == 2) c = vec4(f2, 0.0, 1.0);\n"
+    "  if (which == 3) c = vec4(f3, 1.0);\n"
+    "  gl_FragColor = c;\n"
+    "}\n";
+static const char *TWO_OUTPUTS_FRAG =
+    "void main() { gl_FragData[0] = vec4(1.0, 0.0, 0.0, 1.0); gl_FragData[1] = vec4(0.0, 0.0, 1.0, 1.0); }\n";
+static const char *BROKEN_FRAG = "void main() { gl_FragColor = vec4(1.0) + ; }\n";
+
+// One GL window and one working directory for the whole process: shader sources on disk,
+// one of them also packed into data.vfile.
+class GLTest : public testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        char pattern[] = "/tmp/vlm-shader-XXXXXX";
+        ASSERT_EQ(chdir(mkdtemp(pattern)), 0);
+        writeFile("solid.frag", SOLID_FRAG);
+        writeFile("pass.vert", PASS_VERT);
+        writeFile("uniform.frag", UNIFORM_FRAG);
+        writeFile("two.frag", TWO_OUTPUTS_FRAG);
+        writeFile("broken.frag", BROKEN_FRAG);
+        writeFile("disk.frag", SOLID_FRAG);
+        writeFile("data.vfile", packedRecord("packed.frag", SOLID_FRAG));
+        vlmTestGLContext(W, H);
+        vlm_handleResize(W, H);
+    }
+    void SetUp() override
+    {
+        glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+        glDrawBuffer(GL_BACK);
+        glReadBuffer(GL_BACK);
+        glViewport(0, 0, W, H);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
+        vlm_disableShader();
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    }
+};
+
+// A quad over the whole viewport at depth z (device coordinates).
+static void fullQuad(float z = 0)
+{
+    glBegin(GL_QUADS);
+    glVertex3f(-1, -1, z);
+    glVertex3f(1, -1, z);
+    glVertex3f(1, 1, z);
+    glVertex3f(-1, 1, z);
+    glEnd();
+}
+
+static void expectPixel(int x, int y, int r, int g, int b, const char *what)
+{
+    unsigned char p[4];
+    vlmTestReadPixel(x, y, p);
+    EXPECT_NEAR(p[0], r, 2) << what;
+    EXPECT_NEAR(p[1], g, 2) << what;
+    EXPECT_NEAR(p[2], b, 2) << what;
+}
+
+// ------------------------------------------------------------------ shader programs
+
+TEST_F(GLTest, FragmentOnlyProgramColoursAQuad)
+{
+    int program = vlm_loadShader(nullptr, "solid.frag");
+    vlm_enableShader(program);
+    glColor3f(1, 0, 1);  // the fixed-function colour would be magenta
+    fullQuad();
+    vlm_disableShader();
+    expectPixel(W / 2, H / 2, 0, 255, 0, "green from the fragment shader");
+    glColor3f(1, 0, 1);
+    fullQuad();
+    expectPixel(W / 2, H / 2, 255, 0, 255, "fixed function after vlm_disableShader");
+}
+
+TEST_F(GLTest, IndicesFollowTheOrderOfLoading)
+{
+    int a = vlm_loadShader("pass.vert", "solid.frag");
+    int b = vlm_loadShader("pass.vert", nullptr);
+    EXPECT_EQ(b, a + 1);
+    EXPECT_NE(vlm_shaderProgram(a), vlm_shaderProgram(b));
+}
+
+TEST_F(GLTest, UniformCountsOneToFourSetThatManyComponents)
+{
+    int program = vlm_loadShader("pass.vert", "uniform.frag");
+    vlm_enableShader(program);
+    const float values[4] = {0.2f, 0.4f, 0.6f, 0.8f};
+    struct Case {
+        int count;
+        int rgb[3];
+    } cases[] = {{1, {51, 0, 0}}, {2, {51, 102, 0}}, {3, {51, 102, 153}}, {4, {51, 102, 153}}};
+    for (const Case &c : cases) {
+        vlm_shader_sendUniformInt(program, "which", c.count);
+        const char *name[] = {"", "f1", "f2", "f3", "f4"};
+        vlm_shader_sendUniformValue(program, name[c.count], values, c.count);
+        fullQuad();
+        expectPixel(5, 5, c.rgb[0], c.rgb[1], c.rgb[2], name[c.count]);
+    }
+    vlm_disableShader();
+}
+
+TEST_F(GLTest, UniformCountAboveFourPrintsAndSendsNothingNegativeDoesNothing)
+{
+    int program = vlm_loadShader("pass.vert", "uniform.frag");
+    vlm_enableShader(program);
+    vlm_shader_sendUniformInt(program, "which", 4);
+    const float blue[4] = {0, 0, 1, 1}, red[5] = {1, 0, 0, 1, 1};
+    vlm_shader_sendUniformValue(program, "f4", blue, 4);
+    testing::internal::CaptureStdout();
+    vlm_shader_sendUniformValue(program, "f4", red, 5);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "[!] The velmor framework only supports float4\n Any complains? Go to hell.\n");
+    testing::internal::CaptureStdout();
+    vlm_shader_sendUniformValue(program, "f4", red, -1);
+    vlm_shader_sendUniformValue(program, "no_such_uniform", red, 4);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    fullQuad();
+    expectPixel(5, 5, 0, 0, 255, "still the blue sent before");
+    vlm_disableShader();
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+TEST_F(GLTest, PackedSourceIsReadOnceAndCompiledForEachProgram)
+{
+    testing::internal::CaptureStdout();
+    int a = vlm_loadShader(nullptr, "packed.frag");
+    int b = vlm_loadShader(nullptr, "packed.frag");
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out, "File packed.frag found in data.vfile\n");
+    EXPECT_NE(vlm_shaderProgram(a), vlm_shaderProgram(b));
+    vlm_enableShader(b);
+    fullQuad();
+    vlm_disableShader();
+    expectPixel(1, 1, 0, 255, 0, "program from packed source");
+}
+
+TEST_F(GLTest, PackedAndDiskSourcesGiveTheSameText)
+{
+    testing::internal::CaptureStdout();
+    char *packed = loadFile("packed.frag");
+    char *disk = loadFile("disk.frag");
+    testing::internal::GetCapturedStdout();
+    EXPECT_STREQ(packed, disk);
+    EXPECT_STREQ(packed, SOLID_FRAG);
+    free(packed);
+    free(disk);
+}
+
+TEST_F(GLTest, CompileFailurePrintsTheLogAsAWarningAndGoesOn)
+{
+    testing::internal::CaptureStdout();
+    int program = vlm_loadShader("pass.vert", "broken.frag");
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_NE(out.find("[/] shader compile failed for broken.frag:\n"), std::string::npos) << out;
+    EXPECT_NE(out.find("[/] program link failed for pass.vert + broken.frag:"), std::string::npos) << out;
+    EXPECT_GE(program, 0);
+    EXPECT_EQ(vlm_loadShader(nullptr, "solid.frag"), program + 1);
+}
+
+TEST_F(GLTest, GeometryProgramExpandsPointsIntoQuads)
+{
+    writeFile("g.vert", "#version 150 compatibility\nvoid main() { gl_Position = gl_Vertex; }\n");
+    writeFile("g.geom",
+              "#version 150 compatibility\n"
+              "layout(points) in; layout(triangle_strip, max_vertices = 16) out;\n"
+              "void main() {\n"
+              "  vec4 c = gl_in[0].gl_Position;\n"
+              "  gl_Position = c + vec4(-0.2, -0.2, 0, 0); EmitVertex();\n"
+              "  gl_Position = c + vec4(0.2, -0.2, 0, 0); EmitVertex();\n"
+              "  gl_Position = c + vec4(-0.2, 0.2, 0, 0); EmitVertex();\n"
+              "  gl_Position = c + vec4(0.2, 0.2, 0, 0); EmitVertex();\n"
+              "  EndPrimitive();\n"
+              "}\n");
+    writeFile("g.frag", "#version 150 compatibility\nvoid main() { gl_FragColor = vec4(1, 1, 0, 1); }\n");
+    testing::internal::CaptureStdout();
+    int program = vlm_loadG80Shader("g.vert", "g.geom", "g.frag");
+    EXPECT_EQ(testing::internal::GetCapturedStdout().find("[/]"), std::string::npos);
+    vlm_enableShader(program);
+    glBegin(GL_POINTS);
+    glVertex2f(0.5f, 0.5f);
+    glEnd();
+    vlm_disableShader();
+    expectPixel(W * 3 / 4, H * 3 / 4, 255, 255, 0, "inside the emitted quad");
+    expectPixel(W / 4, H / 4, 0, 0, 0, "outside it");
+}
+
+static void sendZeroCount()
+{
+    const float v[4] = {0, 0, 0, 0};
+    vlm_shader_sendUniformValue(0, "x", v, 0);
+}
+
+TEST(ShaderDeathTest, FatalLoadsAndUniformCountZero)
+{
+    EXPECT_EXIT(
+        { dup2(2, 1); vlm_loadShader(nullptr, nullptr); },
+        testing::ExitedWithCode(255), "^\\[!\\] No files given to function loadShader\\(\\)");
+    EXPECT_EXIT(
+        { dup2(2, 1); vlm_loadShader(nullptr, "/nonexistent/x.frag"); },
+        testing::ExitedWithCode(255), "\\[!\\] Couldn't load shaderfile /nonexistent/x.frag\n");
+    EXPECT_EXIT(
+        { dup2(2, 1); vlm_loadG80Shader("a.vert", nullptr, "a.frag"); },
+        testing::ExitedWithCode(255),
+        "^\\[!\\] vlm_loadG80Shader\\(\\) required at least one vertex and one geometry shader");
+    EXPECT_EXIT(
+        { dup2(2, 1); sendZeroCount(); },
+        testing::ExitedWithCode(255),
+        "^\\[!\\] vlm_shader_sendUniformValue was given an invalid count-value check argument 4 "
+        "and redo.. \\*sadface\\* :\\(");
+}
+
+TEST(ShaderDeathTest, The64thProgramOverflowsTheTable)
+{
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            char pattern[] = "/tmp/vlm-shader-XXXXXX";
+            if (chdir(mkdtemp(pattern)) != 0) exit(7);
+            writeFile("s.frag", SOLID_FRAG);
+            vlmTestGLContext(W, H);
+            int last = -1;
+            for (int i = 0; i < 63; i++) last = vlm_loadShader(nullptr, "s.frag");
+            printf("<last %d>", last);
+            vlm_loadShader(nullptr, "s.frag");
+            exit(7);
+        },
+        testing::ExitedWithCode(255), "<last 62>\\[!\\] Maximum amount of shaders reached.");
+}
+
+// ------------------------------------------------------------------ render targets
+
+TEST_F(GLTest, TargetsAreNumberedInOrderAndClearToTheirColour)
+{
+    int a = vlm_loadFBO(W, H);
+    int b = vlm_loadFBO(W, H);
+    EXPECT_EQ(b, a + 1);
+    GLint bound = -1;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
+    EXPECT_EQ(bound, 0) << "the window is bound again after creation";
+    unsigned texture = vlm_enableFBO(a, 0.25f, 0.5f, 1.0f);
+    EXPECT_EQ(texture, vlm_fboTexture(a, 0));
+    glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    expectPixel(3, 3, 64, 128, 255, "clear colour of the target");
+    float depth = 0;
+    glReadPixels(3, 3, 1, 1, GL_DEPTH_COMPONENT, GL_FLOAT, &depth);
+    EXPECT_EQ(depth, 1.0f);
+    vlm_disableFBO(1, 0, 0);
+    glReadBuffer(GL_BACK);
+    expectPixel(3, 3, 255, 0, 0, "window cleared by vlm_disableFBO");
+}
+
+TEST_F(GLTest, EnableSetsThe3DProjectionAndIdentityModelView)
+{
+    if (std::isnan(vlm_Get(1))) GTEST_SKIP() << "vlm_Get does not report the window size yet";
+    int target = vlm_loadFBO(W, H);
+    glMatrixMode(GL_MODELVIEW);
+    glTranslatef(5, 5, 5);
+    vlm_enableFBO(target, 0, 0, 0);
+    GLint mode = 0;
+    glGetIntegerv(GL_MATRIX_MODE, &mode);
+    EXPECT_EQ(mode, GL_MODELVIEW);
+    GLfloat m[16], p[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    glGetFloatv(GL_PROJECTION_MATRIX, p);
+    EXPECT_EQ(m[12], 0.0f);
+    float f = 1.0f / tanf(22.5f * (float)M_PI / 180.0f);
+    EXPECT_NEAR(p[5], f, 1e-5);
+    EXPECT_NEAR(p[0], f / ((float)W / H), 1e-5);
+    EXPECT_NEAR(p[10], -(200.0f + 0.1f) / (200.0f - 0.1f), 1e-5);
+    // A red triangle in front of the camera lands in the target.
+    glColor3f(1, 0, 0);
+    glBegin(GL_TRIANGLES);
+    glVertex3f(-1, -1, -3);
+    glVertex3f(1, -1, -3);
+    glVertex3f(0, 1, -3);
+    glEnd();
+    glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    expectPixel(W / 2, H / 2, 255, 0, 0, "centre of the triangle");
+    expectPixel(2, H - 2, 0, 0, 0, "corner");
+    vlm_disableFBO(0, 0, 0);
+}
+
+static void readAttachment(GLenum attachment, unsigned char rgba[4])
+{
+    glReadBuffer(attachment);
+    vlmTestReadPixel(W / 2, H / 2, rgba);
+}
+
+TEST_F(GLTest, MultiTargetTakesBothOutputsOfATwoOutputShader)
+{
+    int target = vlm_loadFBO(W, H);
+    int program = vlm_loadShader(nullptr, "two.frag");
+    unsigned textures[2] = {0, 0};
+    vlm_enableMultiTargetFBO(target, 0, 1, 0, textures);
+    EXPECT_EQ(textures[0], vlm_fboTexture(target, 0));
+    EXPECT_EQ(textures[1], vlm_fboTexture(target, 1));
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    vlm_enableShader(program);
+    fullQuad();
+    vlm_disableShader();
+    unsigned char p0[4], p1[4];
+    readAttachment(GL_COLOR_ATTACHMENT0_EXT, p0);
+    readAttachment(GL_COLOR_ATTACHMENT1_EXT, p1);
+    EXPECT_EQ(p0[0], 255);
+    EXPECT_EQ(p0[2], 0);
+    EXPECT_EQ(p1[0], 0);
+    EXPECT_EQ(p1[2], 255);
+    vlm_disableFBO(0, 0, 0);
+}
+
+// What a shader leaves unwritten in the second texture is up to the driver (Mesa copies the
+// first output there), so the framework's part is the clear reaching both textures.
+TEST_F(GLTest, MultiTargetClearReachesBothTextures)
+{
+    int target = vlm_loadFBO(W, H);
+    unsigned textures[2];
+    vlm_enableMultiTargetFBO(target, 0.5f, 0, 0.5f, textures);
+    unsigned char p0[4], p1[4];
+    readAttachment(GL_COLOR_ATTACHMENT0_EXT, p0);
+    readAttachment(GL_COLOR_ATTACHMENT1_EXT, p1);
+    for (unsigned char *p : {p0, p1}) {
+        EXPECT_NEAR(p[0], 128, 1);
+        EXPECT_EQ(p[1], 0);
+        EXPECT_NEAR(p[2], 128, 1);
+    }
+    vlm_disableFBO(0, 0, 0);
+}
+
+TEST_F(GLTest, TargetTexturesHoldValuesAboveOne)
+{
+    int target = vlm_loadFBO(W, H);
+    vlm_enableFBO(target, 2.5f, -1.0f, 0.125f);
+    float rgba[4];
+    glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    glReadPixels(1, 1, 1, 1, GL_RGBA, GL_FLOAT, rgba);
+    EXPECT_FLOAT_EQ(rgba[0], 2.5f);
+    EXPECT_FLOAT_EQ(rgba[1], -1.0f);
+    EXPECT_FLOAT_EQ(rgba[2], 0.125f);
+    vlm_disableFBO(0, 0, 0);
+}
+
+TEST_F(GLTest, DepthTargetRecordsDepth)
+{
+    int target = vlm_loadDepthFBO(64, 64);
+    GLint bound = -1;
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &bound);
+    EXPECT_EQ(bound, 0);
+    GLint frame = 0;
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    vlm_enableFBO(target, 0, 0, 0);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &frame);
+    EXPECT_NE(frame, 0);
+    glDrawBuffer(GL_NONE);
+    glViewport(0, 0, 64, 64);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glEnable(GL_DEPTH_TEST);
+    fullQuad(0.5f);  // window depth 0.75
+    glDisable(GL_DEPTH_TEST);
+    vlm_disableFBO(0, 0, 0);
+    glViewport(0, 0, W, H);
+    std::vector<float> depth(64 * 64);
+    glBindTexture(GL_TEXTURE_2D, vlm_fboTexture(target, 0));
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    EXPECT_NEAR(depth[32 * 64 + 32], 0.75f, 1e-3);
+}
+
+TEST(FboDeathTest, The65thTargetOverflowsTheTable)
+{
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            vlmTestGLContext(W, H);
+            int last = -1;
+            for (int i = 0; i < 64; i++) last = vlm_loadFBO(8, 8);
+            printf("<last %d>", last);
+            vlm_loadFBO(8, 8);
+            exit(7);
+        },
+        testing::ExitedWithCode(255), "<last 63>Maximum numbers of fbo's reached.. exiting");
+}
+
+TEST(FboDeathTest, AnIncompleteTargetIsFatal)
+{
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            vlmTestGLContext(W, H);
+            vlm_loadFBO(0, 0);
+            exit(7);
+        },
+        testing::ExitedWithCode(255), "^\\[!\\] Error creating fbo #0 , errcode 0x8cd[0-9a-f]\n");
+}
