@@ -202,14 +202,10 @@ void vlm_screenshot(int width, int height, const char *path, int level)
         printf("[!] Major fuckup detected in vlm_screenshot, given compressionlevel was faily. redo\n");
         return;
     }
-    // On the window the front buffer holds the frame last shown; the back buffer is
-    // undefined after a swap. A bound render target is read as it is.
-    GLint framebuffer = 0, readBuffer = GL_BACK;
-    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &framebuffer);
-    glGetIntegerv(GL_READ_BUFFER, &readBuffer);
-    if (framebuffer == 0) glReadBuffer(GL_FRONT);
+    // The current read buffer: between frames the window's back buffer still holds the
+    // frame just swapped (a copy swap). GL_FRONT is no use here: software GL keeps a
+    // separate front image that swaps never update.
     gdImagePtr image = imageFromFramebuffer(width, height);
-    if (framebuffer == 0) glReadBuffer(readBuffer);
     FILE *file = fopen(path, "wb");
     if (!file) {
         printf("couldn't open %s for writing. screenshot not performed\n", path);

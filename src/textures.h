@@ -8,12 +8,12 @@
 // The GL texture of a PNG file (RGBA8, nearest filtering, row 0 = image top); the same
 // path always returns the same texture. Missing or undecodable file: "[!] " and status 255.
 unsigned vlm_loadPNG(const char *path);
-// Writes the lower-left width x height pixels of the frame last shown (the window's front
-// buffer), or of the bound render target, to PNG file `path`, top row first, at zlib
+// Writes the lower-left width x height pixels of the current read buffer (between frames
+// the window's back buffer holds the frame last shown) to PNG file `path`, top row first, at zlib
 // level 0..9. A bad level, an empty size or an unwritable file is reported and skipped
 // (an existing file is left untouched); no memory is fatal (255).
 void vlm_screenshot(int width, int height, const char *path, int level);
-// Capture mode, once per tick: writes the frame last shown to "capture/N.png" (N from 1,
+// Capture mode, once per tick (between frames): writes the picture to "capture/N.png" (N from 1,
 // the folder made when missing) at CAPTURE_CLEVEL and prints "[CAPTURE] frame N".
 void vlm_captureStep(void);
 // An uncompressed 24- or 32-bit TGA file as a texture; every fault is fatal (255).
