@@ -1,37 +1,617 @@
-// OBJ models and MTL materials (loading arrives in the next change; these keep callers linking).
+// OBJ models and MTL materials: one parser over bytes per format, two byte sources (the packed
+// data file and the disk), and drawing with client arrays.
+//
+// Index: text helpers; OBJ parser; MTL parser; loaders (packed, disk); drawing.
 #include "models_obj.h"
+#include "io.h"
+#include "textures.h"
+#include <GL/glew.h>
+#include <stdarg.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
 
 OBJModel OBJMODELS[VLM_OBJ_MAX_MODELS];
 int CURRENT_OBJ_ID = 0;
 
-int vlm_loadOBJ(const char *path) { return CURRENT_OBJ_ID++; }
-int vlm_loadOBJ_Compressed(const char *path) { return VLM_OBJ_NOT_PACKED; }
-int vlm_loadOBJ_Native(const char *path) { return CURRENT_OBJ_ID++; }
-int loadMaterial(const char *library, const char *name, OBJMaterial *material, int firstTriangle)
+// ================================================================ text helpers
+
+static void appendf(std::string *out, const char *format, ...)
+    __attribute__((format(printf, 2, 3)));
+
+static void appendf(std::string *out, const char *format, ...)
 {
-    return 1;
+    va_list args;
+    va_start(args, format);
+    char small[512];
+    int n = vsnprintf(small, sizeof small, format, args);
+    va_end(args);
+    if (n < 0) return;
+    if ((size_t)n < sizeof small) {
+        out->append(small, n);
+        return;
+    }
+    std::vector<char> big(n + 1);
+    va_start(args, format);
+    vsnprintf(big.data(), big.size(), format, args);
+    va_end(args);
+    out->append(big.data(), n);
 }
-int loadMaterial_Compressed(const char *library, const char *name, OBJMaterial *material,
-                            int firstTriangle)
+
+static bool fail(ObjParseError *error, std::string message)
 {
-    return 0;
+    error->message = std::move(message);
+    error->status = -1;
+    return false;
 }
-int loadMaterial_Native(const char *library, const char *name, OBJMaterial *material,
-                        int firstTriangle)
+
+// Walks the text one line at a time; a line keeps its '\n' and, like a C string, ends at the
+// first NUL byte it holds.
+struct LineCursor {
+    const char *bytes;
+    size_t size;
+    size_t at;
+    std::string line;
+
+    bool next()
+    {
+        if (at >= size) return false;
+        const char *start = bytes + at;
+        const char *newline = (const char *)memchr(start, '\n', size - at);
+        size_t length = newline ? (size_t)(newline - start) + 1 : size - at;
+        at += length;
+        size_t visible = strnlen(start, length);
+        line.assign(start, visible);
+        return true;
+    }
+    const char *c_str() const { return line.c_str(); }
+};
+
+static bool contains(const char *line, const char *word) { return strstr(line, word) != nullptr; }
+
+// Reads the single word after `format`'s keyword ("mtllib %s") into a buffer as long as the
+// line, so no name can overrun it. Returns false when nothing was read.
+static bool scanName(const char *line, const char *format, std::string *name)
 {
-    return 1;
+    std::vector<char> buffer(strlen(line) + 1, 0);
+    int got = sscanf(line, format, buffer.data());
+    *name = buffer.data();
+    return got == 1;
 }
-void vlm_renderOBJ(int id) {}
+
+// ================================================================ OBJ parser
+
+enum ObjLineKind { OBJ_IGNORED, OBJ_TEXCOORD, OBJ_NORMAL, OBJ_POSITION, OBJ_FACE, OBJ_MTLLIB,
+                   OBJ_USEMTL };
+
+// Substring tests on the whole line, in this order: a keyword anywhere decides the kind.
+static ObjLineKind classifyObjLine(const char *line)
+{
+    if (contains(line, "#")) return OBJ_IGNORED;
+    if (contains(line, "vt")) return OBJ_TEXCOORD;
+    if (contains(line, "vn")) return OBJ_NORMAL;
+    if (contains(line, "v ")) return OBJ_POSITION;
+    if (contains(line, "f ") && !contains(line, "off")) return OBJ_FACE;
+    if (contains(line, "mtllib")) return OBJ_MTLLIB;
+    if (contains(line, "usemtl") && !contains(line, "(null)")) return OBJ_USEMTL;
+    return OBJ_IGNORED;
+}
+
+// The indexed lists and running counters of the second pass.
+struct ObjLists {
+    std::vector<float> positions, normals, texcoords; // 3 per entry, sized by the first pass
+    std::vector<int> positionIndex, normalIndex, texcoordIndex; // 3 per face, 1-based; 0 = none
+    int positionsRead = 0, normalsRead = 0, texcoordsRead = 0, facesRead = 0, materialsRead = 0;
+};
+
+static void countObjLines(const char *bytes, size_t size, OBJModel *model)
+{
+    LineCursor cursor{bytes, size, 0, {}};
+    while (cursor.next()) {
+        switch (classifyObjLine(cursor.c_str())) {
+        case OBJ_TEXCOORD: model->texcoordCount++; break;
+        case OBJ_NORMAL: model->normalCount++; break;
+        case OBJ_POSITION: model->positionCount++; break;
+        case OBJ_FACE: model->triangleCount++; break;
+        case OBJ_MTLLIB: scanName(cursor.c_str(), "mtllib %s", &model->materialLibrary); break;
+        case OBJ_USEMTL: model->materialCount++; break;
+        case OBJ_IGNORED: break;
+        }
+    }
+}
+
+// An index must name an entry already read: 1..count (files index from 1).
+static bool indexInRange(int index, int count) { return index >= 1 && index <= count; }
+
+static bool readFaceLine(const char *path, const char *line, int lineNumber, OBJModel *model,
+                         ObjLists *lists, ObjParseError *error)
+{
+    int p[3] = {0, 0, 0}, t[3] = {0, 0, 0}, n[3] = {0, 0, 0};
+    bool withTexcoords = sscanf(line, "f %d/%d/%d %d/%d/%d %d/%d/%d", &p[0], &t[0], &n[0],
+                                &p[1], &t[1], &n[1], &p[2], &t[2], &n[2]) == 9;
+    model->noTexcoords = withTexcoords ? 0 : 1;
+    if (!withTexcoords) {
+        t[0] = t[1] = t[2] = 0;
+        if (sscanf(line, "f %d//%d %d//%d %d//%d", &p[0], &n[0], &p[1], &n[1], &p[2], &n[2]) < 6) {
+            std::string message;
+            appendf(&message, "[!] unable to get faces in %s\n", path);
+            return fail(error, message);
+        }
+    }
+    for (int c = 0; c < 3; c++) {
+        bool ok = indexInRange(p[c], lists->positionsRead) &&
+                  indexInRange(n[c], lists->normalsRead) &&
+                  (!withTexcoords || indexInRange(t[c], lists->texcoordsRead));
+        if (!ok) {
+            std::string message;
+            appendf(&message, "[!] Face index out of range in %s (line %d): %s", path,
+                    lineNumber, line);
+            if (message.back() != '\n') message += '\n';
+            return fail(error, message);
+        }
+        int slot = 3 * lists->facesRead + c;
+        lists->positionIndex[slot] = p[c];
+        lists->normalIndex[slot] = n[c];
+        lists->texcoordIndex[slot] = t[c];
+    }
+    lists->facesRead++;
+    return true;
+}
+
+static bool readUseMaterialLine(const char *path, const char *line, int lineNumber,
+                                OBJModel *model, ObjLists *lists, ObjMaterialLoader loadMaterial,
+                                void *context, std::string *log, ObjParseError *error)
+{
+    std::string name;
+    if (!scanName(line, "usemtl %s", &name)) {
+        std::string message;
+        appendf(&message, "[!] Unable to get materialname from line: \n%s\n", line);
+        return fail(error, message);
+    }
+    if (model->materialLibrary.empty()) {
+        std::string message;
+        appendf(&message, "[!] No material library (mtllib) in %s for material %s (line %d)\n",
+                path, name.c_str(), lineNumber);
+        return fail(error, message);
+    }
+    OBJMaterial *material = &model->materials[lists->materialsRead];
+    if (!loadMaterial(context, model->materialLibrary.c_str(), name.c_str(), material,
+                      lists->facesRead, log, error))
+        return false;
+    lists->materialsRead++;
+    return true;
+}
+
+// One line of the second pass; false ends loading with *error.
+static bool readObjLine(const char *path, const char *line, int lineNumber, OBJModel *model,
+                        ObjLists *lists, ObjMaterialLoader loadMaterial, void *context,
+                        std::string *log, ObjParseError *error)
+{
+    std::string message;
+    switch (classifyObjLine(line)) {
+    case OBJ_TEXCOORD: {
+        float *uv = &lists->texcoords[3 * lists->texcoordsRead];
+        if (sscanf(line, "vt %f %f", &uv[0], &uv[1]) != 2) {
+            appendf(&message, "line error: %s\n[!] unable to read texcoord in %s\n", line, path);
+            return fail(error, message);
+        }
+        lists->texcoordsRead++;
+        return true;
+    }
+    case OBJ_NORMAL: {
+        float *n = &lists->normals[3 * lists->normalsRead];
+        if (sscanf(line, "vn %f %f %f", &n[0], &n[1], &n[2]) != 3) {
+            appendf(&message, "[!] unable to read normal in %s\n", path);
+            return fail(error, message);
+        }
+        lists->normalsRead++;
+        return true;
+    }
+    case OBJ_POSITION: {
+        float *v = &lists->positions[3 * lists->positionsRead];
+        if (sscanf(line, "v %f %f %f", &v[0], &v[1], &v[2]) == 3) {
+            lists->positionsRead++;
+        } else {
+            // Not fatal: the position is dropped and loading goes on.
+            appendf(log, "%s\n[!] unable to read vertex in %s (line %d)\n", line, path,
+                    lineNumber);
+            v[0] = v[1] = v[2] = 0;
+        }
+        return true;
+    }
+    case OBJ_FACE:
+        return readFaceLine(path, line, lineNumber, model, lists, error);
+    case OBJ_USEMTL:
+        return readUseMaterialLine(path, line, lineNumber, model, lists, loadMaterial, context,
+                                   log, error);
+    case OBJ_MTLLIB:
+    case OBJ_IGNORED:
+        return true;
+    }
+    return true;
+}
+
+// Flat per-triangle arrays from the lists; indices were checked when their face was read.
+static void deindex(OBJModel *model, const ObjLists &lists)
+{
+    int faces = lists.facesRead;
+    model->trianglePositions.assign(9 * (size_t)faces, 0.0f);
+    model->triangleNormals.assign(9 * (size_t)faces, 0.0f);
+    model->triangleTexcoords.assign(6 * (size_t)faces, 0.0f);
+    for (int f = 0; f < faces; f++) {
+        for (int c = 0; c < 3; c++) {
+            int slot = 3 * f + c;
+            int p = lists.positionIndex[slot] - 1, n = lists.normalIndex[slot] - 1;
+            int t = lists.texcoordIndex[slot] - 1; // -1: a p//n face among textured ones
+            for (int k = 0; k < 3; k++) {
+                model->trianglePositions[9 * f + 3 * c + k] = lists.positions[3 * p + k];
+                model->triangleNormals[9 * f + 3 * c + k] = lists.normals[3 * n + k];
+            }
+            if (model->noTexcoords == 0 && t >= 0)
+                for (int k = 0; k < 2; k++)
+                    model->triangleTexcoords[6 * f + 2 * c + k] = lists.texcoords[3 * t + k];
+        }
+    }
+}
+
 bool objParse(const char *path, const char *bytes, size_t size, OBJModel *model,
               ObjMaterialLoader loadMaterial, void *context, std::string *log,
               ObjParseError *error)
 {
+    *model = OBJModel();
+    countObjLines(bytes, size, model);
+
+    ObjLists lists;
+    lists.positions.assign(3 * (size_t)model->positionCount, 0.0f);
+    lists.normals.assign(3 * (size_t)model->normalCount, 0.0f);
+    lists.texcoords.assign(3 * (size_t)model->texcoordCount, 0.0f);
+    lists.positionIndex.assign(3 * (size_t)model->triangleCount, 0);
+    lists.normalIndex.assign(3 * (size_t)model->triangleCount, 0);
+    lists.texcoordIndex.assign(3 * (size_t)model->triangleCount, 0);
+    model->materials.assign(model->materialCount, OBJMaterial());
+
+    LineCursor cursor{bytes, size, 0, {}};
+    for (int lineNumber = 1; cursor.next(); lineNumber++) {
+        if (!readObjLine(path, cursor.c_str(), lineNumber, model, &lists, loadMaterial, context,
+                         log, error))
+            return false;
+    }
+    deindex(model, lists);
     return true;
 }
+
+// ================================================================ MTL parser
+
+static bool isPngName(const std::string &name)
+{
+    return contains(name.c_str(), ".png") || contains(name.c_str(), ".PNG");
+}
+
+// A map_Kd / map_bump / bump line inside the wanted block: the name, the PNG rule, the texture.
+static bool readTextureLine(const char *line, const char *format, bool colourMap, bool packed,
+                            ObjTextureLoader loadTexture, void *context, std::string *log,
+                            unsigned *texture, ObjParseError *error)
+{
+    if (colourMap && packed) *log += "colormap found!!!\n";
+    std::string name, message;
+    if (!scanName(line, format, &name)) {
+        appendf(&message, "[!] Couldn't read line into material (obj): \n%s\n", line);
+        return fail(error, message);
+    }
+    if (!isPngName(name)) {
+        appendf(&message, "[!] Error loading texture %s, needs to be png (.PNG .png) (obj)",
+                name.c_str());
+        return fail(error, message);
+    }
+    if (colourMap && packed) appendf(log, "loading colormap %s\n", name.c_str());
+    *texture = loadTexture(context, name.c_str());
+    return true;
+}
+
+// Scalars and colours, read on every line whether inside the block or not.
+struct MtlKey {
+    const char *key;     // substring that selects the line
+    const char *unless;  // substring that rules it out, or null
+    const char *format;  // sscanf form
+    int values;          // values the form must yield
+    const char *name;    // key name in the error message
+};
+
+static const MtlKey MTL_KEYS[] = {
+    {"Ns ", nullptr, "Ns %f", 1, "Ns"},
+    {"Ni ", nullptr, "Ni %f", 1, "Ni"},
+    {"d ", "Kd", "d %f", 1, "d"},
+    {"illum ", nullptr, "illum %d", 1, "illum"},
+    {"Ka ", nullptr, "Ka %f %f %f", 3, "Ka"},
+    {"Kd ", "map", "Kd %f %f %f", 3, "Kd"},
+    {"Ks ", nullptr, "Ks %f %f %f", 3, "Ks"},
+};
+
+static int scanMtlKey(int which, const char *line, OBJMaterial *m)
+{
+    switch (which) {
+    case 0: return sscanf(line, MTL_KEYS[0].format, &m->shininess);
+    case 1: return sscanf(line, MTL_KEYS[1].format, &m->opticalDensity);
+    case 2: return sscanf(line, MTL_KEYS[2].format, &m->dissolve);
+    case 3: return sscanf(line, MTL_KEYS[3].format, &m->illum);
+    case 4: return sscanf(line, MTL_KEYS[4].format, &m->ambient[0], &m->ambient[1], &m->ambient[2]);
+    case 5: return sscanf(line, MTL_KEYS[5].format, &m->diffuse[0], &m->diffuse[1], &m->diffuse[2]);
+    default:
+        return sscanf(line, MTL_KEYS[6].format, &m->specular[0], &m->specular[1], &m->specular[2]);
+    }
+}
+
+static bool readMtlValues(const char *line, OBJMaterial *material, ObjParseError *error)
+{
+    for (int i = 0; i < (int)(sizeof MTL_KEYS / sizeof MTL_KEYS[0]); i++) {
+        const MtlKey &k = MTL_KEYS[i];
+        if (!contains(line, k.key) || (k.unless && contains(line, k.unless))) continue;
+        if (scanMtlKey(i, line, material) != k.values) {
+            std::string message;
+            appendf(&message, "[!] Error loading %s value from line (obj)\n%s\n", k.name, line);
+            return fail(error, message);
+        }
+    }
+    return true;
+}
+
+static bool readMtlTextures(const char *line, OBJMaterial *material, bool packed,
+                            ObjTextureLoader loadTexture, void *context, std::string *log,
+                            ObjParseError *error)
+{
+    if (contains(line, "map_Kd")) {
+        if (!readTextureLine(line, "map_Kd %s", true, packed, loadTexture, context, log,
+                             &material->colorMap, error))
+            return false;
+        material->textureFlags += 1;
+    }
+    const char *bumpFormat = nullptr;
+    if (contains(line, "map_bump")) bumpFormat = "map_bump %s";
+    else if (contains(line, "bump ") && !contains(line, "_bump ")) bumpFormat = "bump %s";
+    if (bumpFormat) {
+        if (!readTextureLine(line, bumpFormat, false, packed, loadTexture, context, log,
+                             &material->bumpMap, error))
+            return false;
+        material->textureFlags += 2;
+    }
+    return true;
+}
+
 bool mtlParse(const char *library, const char *bytes, size_t size, const char *name,
               OBJMaterial *material, int firstTriangle, bool packed,
               ObjTextureLoader loadTexture, void *context, std::string *log,
               ObjParseError *error)
 {
+    material->firstTriangle = firstTriangle;
+    material->textureFlags = 0;
+    if (packed) appendf(log, "[MODELS OBJ] loading material %s...\n", name);
+
+    bool inBlock = false;
+    LineCursor cursor{bytes, size, 0, {}};
+    while (cursor.next()) {
+        const char *line = cursor.c_str();
+        // Plain substring match: "Material" also matches "newmtl Material.001".
+        if (contains(line, name)) inBlock = true;
+        else if (contains(line, "newmtl") && inBlock) return true;
+
+        if (inBlock &&
+            !readMtlTextures(line, material, packed, loadTexture, context, log, error))
+            return false;
+        if (!readMtlValues(line, material, error)) return false;
+    }
     return true;
+}
+
+// ================================================================ loaders
+
+static void printLog(std::string *log)
+{
+    fputs(log->c_str(), stdout);
+    log->clear();
+}
+
+// Prints what parsing said; on failure also its message, then ends the process.
+static void finishParse(std::string *log, bool ok, const ObjParseError &error)
+{
+    printLog(log);
+    if (ok) return;
+    fputs(error.message.c_str(), stdout);
+    exit(error.status);
+}
+
+// Textures come from outside: what the parser said so far is printed first, keeping order.
+static unsigned loadTextureForParser(void *context, const char *name)
+{
+    printLog((std::string *)context);
+    return vlm_loadPNG(name);
+}
+
+static bool loadMaterialForParser(void *context, const char *library, const char *name,
+                                  OBJMaterial *material, int firstTriangle, std::string *log,
+                                  ObjParseError *error)
+{
+    printLog(log);
+    loadMaterial(library, name, material, firstTriangle);
+    return true;
+}
+
+// Reads a whole disk file line by line (vlm_io_getline) until its size is reached.
+// A failed read prints "[!] Error reading %s" and ends the process.
+static std::string readDiskLines(FILE *file, const char *path)
+{
+    fseek(file, 0, SEEK_END);
+    long size = ftell(file);
+    rewind(file);
+    std::string text;
+    char *line = nullptr;
+    size_t capacity = 0;
+    while ((long)text.size() < size) {
+        ssize_t n = vlm_io_getline(&line, &capacity, file);
+        if (n <= 0) {
+            printf("[!] Error reading %s\n", path);
+            fclose(file);
+            exit(-1);
+        }
+        text.append(line, n);
+    }
+    free(line);
+    return text;
+}
+
+// Takes the next model id; the 129th model is refused.
+static int takeModelId(const char *path)
+{
+    if (CURRENT_OBJ_ID >= VLM_OBJ_MAX_MODELS) {
+        printf("[!] Can't load %s: the model table holds %d models\n", path, VLM_OBJ_MAX_MODELS);
+        exit(-1);
+    }
+    return CURRENT_OBJ_ID++;
+}
+
+static void parseModel(int id, const char *path, const char *bytes, size_t size)
+{
+    std::string log;
+    ObjParseError error;
+    bool ok = objParse(path, bytes, size, &OBJMODELS[id], loadMaterialForParser, nullptr, &log,
+                       &error);
+    finishParse(&log, ok, error);
+}
+
+int vlm_loadOBJ_Compressed(const char *path)
+{
+    int id = takeModelId(path);
+    printf("[*] loading %s\n", path);
+    unsigned size = 0;
+    char *data = vlm_io_uncompress(path, &size);
+    if (!data || size == 0) {
+        free(data);
+        CURRENT_OBJ_ID--;
+        return VLM_OBJ_NOT_PACKED;
+    }
+    parseModel(id, path, data, size);
+    free(data);
+    return id;
+}
+
+int vlm_loadOBJ_Native(const char *path)
+{
+    int id = takeModelId(path);
+    printf("[*] loading %s\n", path);
+    FILE *file = fopen(path, "r");
+    if (!file) {
+        printf("[!] Couldn't open %s\n", path);
+        exit(-1);
+    }
+    std::string text = readDiskLines(file, path);
+    fclose(file);
+    parseModel(id, path, text.data(), text.size());
+    return id;
+}
+
+int vlm_loadOBJ(const char *path)
+{
+    int id = vlm_loadOBJ_Compressed(path);
+    return id == VLM_OBJ_NOT_PACKED ? vlm_loadOBJ_Native(path) : id;
+}
+
+int loadMaterial_Compressed(const char *library, const char *name, OBJMaterial *material,
+                            int firstTriangle)
+{
+    unsigned size = 0;
+    char *data = vlm_io_uncompress(library, &size);
+    if (!data || size == 0) {
+        free(data);
+        return 0;
+    }
+    std::string log;
+    ObjParseError error;
+    bool ok = mtlParse(library, data, size, name, material, firstTriangle, true,
+                       loadTextureForParser, &log, &log, &error);
+    free(data);
+    finishParse(&log, ok, error);
+    return 1;
+}
+
+int loadMaterial_Native(const char *library, const char *name, OBJMaterial *material,
+                        int firstTriangle)
+{
+    FILE *file = fopen(library, "r");
+    if (!file) {
+        printf("[!] Couldn't open %s\n", library);
+        exit(-1);
+    }
+    std::string text = readDiskLines(file, library);
+    fclose(file);
+    std::string log;
+    ObjParseError error;
+    bool ok = mtlParse(library, text.data(), text.size(), name, material, firstTriangle, false,
+                       loadTextureForParser, &log, &log, &error);
+    finishParse(&log, ok, error);
+    return 1;
+}
+
+int loadMaterial(const char *library, const char *name, OBJMaterial *material, int firstTriangle)
+{
+    if (loadMaterial_Compressed(library, name, material, firstTriangle)) return 1;
+    return loadMaterial_Native(library, name, material, firstTriangle);
+}
+
+// ================================================================ drawing
+
+static void setMaterial(const OBJMaterial &m)
+{
+    const float ambient[4] = {m.ambient[0], m.ambient[1], m.ambient[2], 1.0f};
+    const float diffuse[4] = {m.diffuse[0], m.diffuse[1], m.diffuse[2], 1.0f};
+    const float specular[4] = {m.specular[0], m.specular[1], m.specular[2], 1.0f};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, diffuse);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, specular);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m.shininess);
+}
+
+// One material's triangles [first, end). Allocates nothing.
+static void drawMaterial(const OBJModel &model, const OBJMaterial &m, int end)
+{
+    bool textured = model.noTexcoords == 0;
+    setMaterial(m);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_NORMAL_ARRAY);
+    if (textured) {
+        glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+        glActiveTexture(GL_TEXTURE0);
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, m.colorMap);
+    }
+    glVertexPointer(3, GL_FLOAT, 0, model.trianglePositions.data());
+    glNormalPointer(GL_FLOAT, 0, model.triangleNormals.data());
+    if (textured) glTexCoordPointer(2, GL_FLOAT, 0, model.triangleTexcoords.data());
+    if (end > m.firstTriangle) glDrawArrays(GL_TRIANGLES, 3 * m.firstTriangle,
+                                            3 * (end - m.firstTriangle));
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glDisableClientState(GL_NORMAL_ARRAY);
+    if (!textured) return;
+    glDisableClientState(GL_TEXTURE_COORD_ARRAY);
+    if (m.textureFlags != 0) {
+        glActiveTexture(GL_TEXTURE0);
+        glDisable(GL_TEXTURE_2D);
+    }
+    if (m.textureFlags > 1) {
+        glActiveTexture(GL_TEXTURE1);
+        glDisable(GL_TEXTURE_2D);
+    }
+}
+
+void vlm_renderOBJ(int id)
+{
+    glColor4f(1, 0, 0, 1);
+    if (id < 0 || id >= CURRENT_OBJ_ID) return;
+    const OBJModel &model = OBJMODELS[id];
+    glPushMatrix();
+    // An int counter: every material is drawn, however many there are.
+    for (int i = 0; i < model.materialCount; i++) {
+        int end = i + 1 < model.materialCount ? model.materials[i + 1].firstTriangle
+                                              : model.triangleCount;
+        drawMaterial(model, model.materials[i], end);
+    }
+    glPopMatrix();
 }
