@@ -180,11 +180,14 @@ static gdImagePtr imageFromFramebuffer(int width, int height)
     glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
     gdImagePtr image = gdImageCreateTrueColor(width, height);
     if (!image) fatal("[!] vlm_screenshot() couldn't allocate memory!\n");
+    // Rows are stored straight into the true-colour rows: a million gdImageSetPixel calls
+    // (with their clipping and blending tests) cost more than the read-back itself.
     for (int i = 0; i < height; i++) {
         const unsigned char *row = rgb + (size_t)i * width * 3;
+        int *out = image->tpixels[height - 1 - i];
         for (int j = 0; j < width; j++) {
             const unsigned char *p = row + 3 * j;
-            gdImageSetPixel(image, j, height - 1 - i, (p[0] << 16) + (p[1] << 8) + p[2]);
+            out[j] = (p[0] << 16) + (p[1] << 8) + p[2];
         }
     }
     free(rgb);
