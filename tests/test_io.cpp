@@ -1,5 +1,6 @@
 // Packed data file: record parsing, the cached reader, the line reader and the vfile packer.
 #include "io.h"
+#include "resource_files.h"
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
@@ -10,23 +11,6 @@
 #include <vector>
 
 typedef std::vector<unsigned char> Bytes;
-
-static Bytes deflateBytes(const std::string &plain)
-{
-    uLongf size = compressBound(plain.size());
-    Bytes out(size);
-    compress(out.data(), &size, (const Bytes::value_type *)plain.data(), plain.size());
-    out.resize(size);
-    return out;
-}
-
-// A record as the format has it: name, "[plain][compressed]", zlib stream.
-static std::string record(const std::string &name, const std::string &plain)
-{
-    Bytes packed = deflateBytes(plain);
-    return vlm_io_recordHeader(name.c_str(), plain.size(), packed.size()) +
-           std::string(packed.begin(), packed.end());
-}
 
 // Parses `image` from a heap block of exactly its size, so any read past it is caught.
 static VlmRecordResult parseExact(const std::string &image, const char *name)
@@ -43,47 +27,12 @@ static std::string text(const VlmRecordResult &r)
     return std::string(r.data.begin(), r.data.end());
 }
 
-static void writeFile(const std::string &path, const std::string &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f) << path;
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
-
-static std::string readFile(const std::string &path)
-{
-    std::string bytes;
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return bytes;
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    fclose(f);
-    return bytes;
-}
-
-// A fresh empty directory for one test, made the working directory.
-static std::string enterTempDir()
-{
-    char pattern[] = "/tmp/vlm-io-XXXXXX";
-    std::string dir = mkdtemp(pattern);
-    EXPECT_EQ(chdir(dir.c_str()), 0);
-    return dir;
-}
-
 // ------------------------------------------------------------------ parsing
-
-TEST(PackedRecord, HeaderIsCanonical)
-{
-    EXPECT_EQ(vlm_io_recordHeader("data/shader/post.frag", 1234, 567), "data/shader/post.frag[1234][567]");
-    EXPECT_EQ(record("x", "").substr(0, 5), "x[0][");
-}
 
 TEST(PackedRecord, FindsAndInflatesARecordAmongOthers)
 {
-    std::string image = "junk" + record("a.frag", "first file") + "\n" +
-                        record("data/b.vert", "second\0file" + std::string(300, 'z'));
+    std::string image = "junk" + packedRecord("a.frag", "first file") + "\n" +
+                        packedRecord("data/b.vert", "second\0file" + std::string(300, 'z'));
     VlmRecordResult r = parseExact(image, "data/b.vert");
     ASSERT_EQ(r.status, VLM_RECORD_FOUND);
     EXPECT_EQ(r.messages, "File data/b.vert found in data.vfile\n");
@@ -93,14 +42,14 @@ TEST(PackedRecord, FindsAndInflatesARecordAmongOthers)
 
 TEST(PackedRecord, EmptyFileRoundTrips)
 {
-    VlmRecordResult r = parseExact(record("empty.txt", ""), "empty.txt");
+    VlmRecordResult r = parseExact(packedRecord("empty.txt", ""), "empty.txt");
     ASSERT_EQ(r.status, VLM_RECORD_FOUND);
     EXPECT_TRUE(r.data.empty());
 }
 
 TEST(PackedRecord, AbsentNameIsReported)
 {
-    VlmRecordResult r = parseExact(record("a.frag", "x"), "b.frag");
+    VlmRecordResult r = parseExact(packedRecord("a.frag", "x"), "b.frag");
     EXPECT_EQ(r.status, VLM_RECORD_ABSENT);
     EXPECT_EQ(r.messages, "File b.frag not found compressed.\n");
     // A name longer than the whole file is not tried anywhere.
@@ -109,7 +58,7 @@ TEST(PackedRecord, AbsentNameIsReported)
 
 TEST(PackedRecord, NameThatIsTheTailOfAnEarlierNameFindsTheEarlierRecord)
 {
-    std::string image = record("data/shader/post.frag", "long") + record("shader/post.frag", "short");
+    std::string image = packedRecord("data/shader/post.frag", "long") + packedRecord("shader/post.frag", "short");
     EXPECT_EQ(text(parseExact(image, "shader/post.frag")), "long");
     EXPECT_EQ(text(parseExact(image, "data/shader/post.frag")), "long");
 }
@@ -117,7 +66,8 @@ TEST(PackedRecord, NameThatIsTheTailOfAnEarlierNameFindsTheEarlierRecord)
 // Every malformed record ends in its message; none may read outside the image.
 TEST(PackedRecord, MalformedRecordsAreFatalWithTheirMessage)
 {
-    std::string stream = std::string((const char *)deflateBytes("hello").data(), deflateBytes("hello").size());
+    std::string hello = packedRecord("", "hello");
+    std::string stream = hello.substr(hello.find(']', 3) + 1);
     std::string n = std::to_string(stream.size());
     std::string name128(128, 'n'), name124(124, 'm');
     struct Case {
@@ -201,7 +151,7 @@ TEST(PackedFileDeathTest, BrokenRecordEndsTheProcessWithStatusZero)
 TEST(PackedFile, SecondRequestIsServedSilentlyFromTheCache)
 {
     std::string dir = enterTempDir();
-    writeFile("data.vfile", record("data/a.txt", "alpha contents") + record("data/b.txt", "beta"));
+    writeFile("data.vfile", packedRecord("data/a.txt", "alpha contents") + packedRecord("data/b.txt", "beta"));
     unsigned size = 0;
     testing::internal::CaptureStdout();
     char *first = vlm_io_uncompress("data/a.txt", &size);
@@ -228,7 +178,7 @@ TEST(PackedFile, SecondRequestIsServedSilentlyFromTheCache)
 TEST(PackedFile, AbsentNameReturnsNullAndLeavesTheSizeAlone)
 {
     enterTempDir();
-    writeFile("data.vfile", record("data/a.txt", "alpha"));
+    writeFile("data.vfile", packedRecord("data/a.txt", "alpha"));
     unsigned size = 4242;
     testing::internal::CaptureStdout();
     EXPECT_EQ(vlm_io_uncompress("data/zzz.txt", &size), nullptr);
@@ -243,7 +193,7 @@ TEST(PackedFile, CacheGrowsPastItsFirst2048Entries)
     char name[32];
     for (int i = 0; i < 2100; i++) {
         snprintf(name, sizeof name, "<%05d>", i);
-        image += record(name, std::string("file ") + name);
+        image += packedRecord(name, std::string("file ") + name);
     }
     writeFile("data.vfile", image);
     int before = vlm_io_cacheCount();

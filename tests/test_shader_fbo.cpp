@@ -2,6 +2,7 @@
 #include "gl_context.h"
 #include "fbo.h"
 #include "io.h"
+#include "resource_files.h"
 #include "shader.h"
 #include "vlm.h"
 #include <gtest/gtest.h>
@@ -13,23 +14,6 @@
 #include <string>
 
 static const int W = 320, H = 180;
-
-static void writeFile(const std::string &path, const std::string &bytes)
-{
-    FILE *f = fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f) << path;
-    fwrite(bytes.data(), 1, bytes.size(), f);
-    fclose(f);
-}
-
-static std::string packedRecord(const std::string &name, const std::string &plain)
-{
-    uLongf size = compressBound(plain.size());
-    std::string out(size, '\0');
-    compress((Bytef *)&out[0], &size, (const Bytef *)plain.data(), plain.size());
-    out.resize(size);
-    return vlm_io_recordHeader(name.c_str(), plain.size(), size) + out;
-}
 
 static const char *SOLID_FRAG = "void main() { gl_FragColor = vec4(0.0, 1.0, 0.0, 1.0); }\n";
 static const char *PASS_VERT = "void main() { gl_Position = gl_Vertex; }\n";
@@ -52,8 +36,7 @@ class GLTest : public testing::Test {
 protected:
     static void SetUpTestSuite()
     {
-        char pattern[] = "/tmp/vlm-shader-XXXXXX";
-        ASSERT_EQ(chdir(mkdtemp(pattern)), 0);
+        enterTempDir();
         writeFile("solid.frag", SOLID_FRAG);
         writeFile("pass.vert", PASS_VERT);
         writeFile("uniform.frag", UNIFORM_FRAG);
@@ -114,14 +97,6 @@ TEST_F(GLTest, FragmentOnlyProgramColoursAQuad)
     glColor3f(1, 0, 1);
     fullQuad();
     expectPixel(W / 2, H / 2, 255, 0, 255, "fixed function after vlm_disableShader");
-}
-
-TEST_F(GLTest, IndicesFollowTheOrderOfLoading)
-{
-    int a = vlm_loadShader("pass.vert", "solid.frag");
-    int b = vlm_loadShader("pass.vert", nullptr);
-    EXPECT_EQ(b, a + 1);
-    EXPECT_NE(vlm_shaderProgram(a), vlm_shaderProgram(b));
 }
 
 TEST_F(GLTest, UniformCountsOneToFourSetThatManyComponents)
@@ -258,8 +233,7 @@ TEST(ShaderDeathTest, The64thProgramOverflowsTheTable)
     EXPECT_EXIT(
         {
             dup2(2, 1);
-            char pattern[] = "/tmp/vlm-shader-XXXXXX";
-            if (chdir(mkdtemp(pattern)) != 0) exit(7);
+            enterTempDir();
             writeFile("s.frag", SOLID_FRAG);
             vlmTestGLContext(W, H);
             int last = -1;
