@@ -450,6 +450,7 @@ void skinPositions(md5_model_t *model, const md5_mesh_t &mesh, const md5_joint_t
 // Area-weighted vertex normals of the skinned triangles, counter-clockwise faces outward.
 void computeNormals(md5_model_t *model, const md5_mesh_t &mesh)
 {
+    if (mesh.num_verts == 0) return;
     float *n = model->normalArray.data();
     const float *p = model->vertexArray.data();
     memset(n, 0, sizeof(float) * 3 * mesh.num_verts);

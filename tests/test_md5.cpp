@@ -368,6 +368,17 @@ TEST(MD5Mesh, SkinningSumsRotatedWeightsByBias)
     EXPECT_NEAR(m.vertexArray[2], 5, 1e-5f);
 }
 
+TEST(MD5Mesh, AnEmptyMeshSkinsToNothing)
+{
+    md5_model_t m;
+    ASSERT_FALSE(parseMesh("numJoints 0\nnumMeshes 1\nmesh {\n\tnumverts 0\n\tnumtris 0\n}\n", &m)
+                     .failed);
+    md5_sizeScratch(&m);
+    md5_prepare_mesh(&m, 0, m.baseSkel.data());
+    EXPECT_TRUE(m.vertexArray.empty());
+    EXPECT_TRUE(m.vertexIndices.empty());
+}
+
 // ---------------------------------------------------------------- mesh loader and table
 
 TEST(MD5MeshLoad, SecondModelNumbersItsMeshesFromZeroAndGetsTheNextId)
