@@ -81,7 +81,7 @@ Mesh filmCamera()
 {
     Mesh m;
     m.name = "camera_body";
-    m.materials = {material("camera_black", grey(0.04), grey(0.12), grey(0.5), 40),
+    m.materials = {material("camera_black", grey(0.06), grey(0.22), grey(0.5), 40),
                    material("camera_chrome", grey(0.15), grey(0.70), grey(1.0), 110),
                    material("lens_glass", v3(0.02, 0.08, 0.10), v3(0.10, 0.25, 0.30), grey(1.0), 128)};
     add(m, box(1.4, 1.8, 3.0, 1), Xf{}, "camera_black");
@@ -163,7 +163,7 @@ Mesh bugBody()
     const std::vector<std::pair<double, double>> halfWidth = {
         {0.0, 2.2}, {0.1, 2.45}, {0.3, 2.6}, {0.6, 2.7}, {0.9, 2.55}, {1.0, 2.3}};
     const double floorY = -0.8;
-    const int along = 30, around = 20;
+    const int along = 24, around = 16;
     auto point = [&](int i, int j) {
         double u = (double)j / along;
         // Both ends close: the top comes down to the floor and the sides draw in, so the
@@ -185,7 +185,7 @@ Mesh bugBody()
     for (double axleZ : {0.0, -9.0})
         for (double side : {1.0, -1.0}) {
             Xf f = translate(0, 0, axleZ) * scale(side, 1, 1) * rotate(-90, v3(0, 0, 1));  // +y becomes +x
-            add(m, lathe(fender, 16, false, 70, 290), f, "bug_paint");
+            add(m, lathe(fender, 12, false, 70, 290), f, "bug_paint");
         }
     for (double z : {zFront - 0.15, zRear + 0.15}) {
         Xf across = translate(0, -0.35, z) * rotate(-90, v3(0, 0, 1));
@@ -212,9 +212,9 @@ Mesh bugWheels()
     std::vector<RY> rim = {{1.36, -0.3}, {1.36, 0.3}, {1.0, 0.32}, {0.6, 0.45}, {0, 0.52}};
     for (double side : {1.0, -1.0}) {
         Xf wheel = translate(side * 3.5, 0, 0) * scale(side, 1, 1) * rotate(-90, v3(0, 0, 1));  // +y outward
-        add(m, lathe(tyre, 20, true), wheel, "tyre_rubber");
-        add(m, lathe(rim, 20), wheel, "rim_chrome");
-        add(m, lathe({{0, -0.3}, {1.36, -0.3}}, 20), wheel, "rim_chrome");
+        add(m, lathe(tyre, 16, true), wheel, "tyre_rubber");
+        add(m, lathe(rim, 16), wheel, "rim_chrome");
+        add(m, lathe({{0, -0.3}, {1.36, -0.3}}, 16), wheel, "rim_chrome");
         for (int k = 0; k < 5; ++k) {
             double a = rad(72.0 * k);
             add(m, cylinder(0.1, 0.35, 0.62, 6), wheel * translate(0.8 * std::cos(a), 0, 0.8 * std::sin(a)), "axle_steel");
@@ -239,8 +239,8 @@ Mesh reactor()
         double a = kPi / 2 * k / 4;
         hull.push_back({1.6 * std::cos(a), 9.4 + 0.6 * std::sin(a)});
     }
-    add(m, lathe(hull, 24), Xf{}, "reactor_hull");
-    for (double y : {2.6, 5.0, 7.4}) add(m, torus(2.35, 0.22, 24, 6), translate(0, y, 0), "reactor_coil");
+    add(m, lathe(hull, 16), Xf{}, "reactor_hull");
+    for (double y : {2.6, 5.0, 7.4}) add(m, torus(2.35, 0.22, 16, 5), translate(0, y, 0), "reactor_coil");
     for (int k = 0; k < 8; ++k) {
         Xf fin = rotate(45.0 * k + 22.5, v3(0, 1, 0)) * translate(2.35, 4.6, 0);
         add(m, box(1.2, 7.0, 0.12, 1), fin, "reactor_fin");
@@ -249,17 +249,18 @@ Mesh reactor()
 }
 
 // A pipe 4 long on the y axis (y = -2..2) with half-flanges at both ends, so that pipes laid
-// 4 apart meet flange to flange. Few segments: the tunnel draws 800 of them per frame.
+// 4 apart meet flange to flange. Few segments and no end faces (they would only ever touch
+// the next pipe's): the tunnel draws 800 of them per frame.
 Mesh pipe()
 {
     Mesh m;
     m.name = "pipe";
     m.materials = {material("pipe_metal", v3(0.05, 0.10, 0.12), v3(0.35, 0.55, 0.60), grey(0.9), 80),
                    material("flange_steel", grey(0.12), grey(0.70), grey(1.0), 110)};
-    add(m, lathe({{0.45, -1.8}, {0.45, 1.8}}, 10), Xf{}, "pipe_metal");
+    add(m, lathe({{0.45, -1.82}, {0.45, 1.82}}, 8), Xf{}, "pipe_metal");
     for (double end : {-1.0, 1.0}) {
         Xf f = scale(1, end, 1);
-        add(m, lathe({{0.45, 2.0}, {0.75, 2.0}, {0.75, 1.88}, {0.45, 1.8}}, 10), f, "flange_steel");
+        add(m, lathe({{0.45, 1.82}, {0.75, 1.88}, {0.75, 2.0}}, 8), f, "flange_steel");
     }
     return m;
 }
@@ -270,7 +271,7 @@ Mesh ring()
     Mesh m;
     m.name = "ring";
     m.materials = {material("ring_glow", v3(0.0, 0.35, 0.40), v3(0.20, 0.85, 0.90), grey(1.0), 100)};
-    add(m, torus(0.8, 0.2, 12, 6), Xf{}, "ring_glow");
+    add(m, torus(0.8, 0.2, 12, 5), Xf{}, "ring_glow");
     return m;
 }
 
