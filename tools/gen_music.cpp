@@ -30,10 +30,8 @@ void putLe(FILE *f, uint32_t value, int bytes)
 }
 
 // 44-byte RIFF header, then the interleaved 16-bit little-endian samples.
-void writeWav(const std::string &path, const std::vector<int16_t> &pcm)
+void writeWav(FILE *f, const std::string &path, const std::vector<int16_t> &pcm)
 {
-    FILE *f = fopen(path.c_str(), "wb");
-    if (!f) fail("cannot write " + path);
     uint32_t dataBytes = uint32_t(pcm.size() * 2);
     fwrite("RIFF", 1, 4, f);
     putLe(f, 36 + dataBytes, 4);
@@ -51,9 +49,9 @@ void writeWav(const std::string &path, const std::vector<int16_t> &pcm)
     if (fclose(f) != 0) fail("cannot write " + path);
 }
 
-// Encodes to `path`. The file is opened "w+b" because the LAME tag is written back into the
-// first frame once the whole stream is known.
-void writeMp3(const std::string &path, const std::vector<int16_t> &pcm)
+// Encodes into `f`, which is open "w+b": the LAME tag is written back into the first frame
+// once the whole stream is known.
+void writeMp3(FILE *f, const std::string &path, const std::vector<int16_t> &pcm)
 {
     lame_t lame = lame_init();
     if (!lame) fail("the MP3 encoder does not start");
@@ -65,8 +63,6 @@ void writeMp3(const std::string &path, const std::vector<int16_t> &pcm)
     lame_set_VBR_quality(lame, 2.0f);
     lame_set_bWriteVbrTag(lame, 1);
     if (lame_init_params(lame) < 0) fail("the MP3 encoder refuses its settings");
-    FILE *f = fopen(path.c_str(), "w+b");
-    if (!f) fail("cannot write " + path);
     const int chunkFrames = 8192;
     std::vector<unsigned char> out(size_t(1.25 * chunkFrames + 7200));
     size_t frames = pcm.size() / 2;
@@ -103,17 +99,18 @@ int main(int argc, char **argv)
     std::string problem = score::checkScore(score::makeSections());
     if (!problem.empty()) fail("score: " + problem);
 
+    // The output is opened first, so that a stage it cannot write fails before the render.
+    std::string path = wav ? std::string(argv[2]) : std::string(argv[1]) + "/data/tune.mp3";
+    std::string tmp = wav ? path : path + ".new";
+    FILE *f = fopen(tmp.c_str(), wav ? "wb" : "w+b");
+    if (!f) fail("cannot write " + tmp);
+
     double t0 = cpuSeconds();
     std::vector<int16_t> pcm = music::toPcm16(music::renderTrack());
     double t1 = cpuSeconds();
-    std::string path = wav ? std::string(argv[2]) : std::string(argv[1]) + "/data/tune.mp3";
-    if (wav) {
-        writeWav(path, pcm);
-    } else {
-        std::string tmp = path + ".new";
-        writeMp3(tmp, pcm);
-        if (rename(tmp.c_str(), path.c_str()) != 0) fail("cannot write " + path);
-    }
+    if (wav) writeWav(f, path, pcm);
+    else writeMp3(f, path, pcm);
+    if (!wav && rename(tmp.c_str(), path.c_str()) != 0) fail("cannot write " + path);
     double t2 = cpuSeconds();
     printf("[gen_music] %.1f s of music: rendered in %.1f s, %s in %.1f s, %s is %ld bytes\n",
            double(pcm.size() / 2) / music::kRate, t1 - t0, wav ? "written" : "encoded", t2 - t1,

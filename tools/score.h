@@ -75,9 +75,9 @@ inline std::vector<Instrument> makeInstruments()
     i = &t[kKickDrum]; i->name = "kick"; i->voice = kKick;
     i->drumHz = 55; i->drumDecay = 0.16f; i->gain = 0.95f;
     i = &t[kHardKick]; i->name = "hard kick"; i->voice = kKick;
-    i->drumHz = 49; i->drumDecay = 0.26f; i->gain = 1.05f; i->reverbSend = 0.06f;
+    i->drumHz = 49; i->drumDecay = 0.26f; i->gain = 0.85f; i->reverbSend = 0.06f;
     i = &t[kSnareDrum]; i->name = "snare"; i->voice = kSnare;
-    i->drumHz = 185; i->drumDecay = 0.11f; i->gain = 0.42f; i->reverbSend = 0.22f; i->pan = 0.05f;
+    i->drumHz = 185; i->drumDecay = 0.11f; i->gain = 0.5f; i->reverbSend = 0.22f; i->pan = 0.05f;
     i = &t[kClapDrum]; i->name = "clap"; i->voice = kClap;
     i->gain = 0.34f; i->reverbSend = 0.2f; i->pan = -0.08f;
     i = &t[kClosedHat]; i->name = "closed hat"; i->voice = kHat;
@@ -89,7 +89,7 @@ inline std::vector<Instrument> makeInstruments()
     i = &t[kTomDrum]; i->name = "tom"; i->voice = kTom;
     i->gain = 0.5f; i->reverbSend = 0.25f;
     i = &t[kRiserFx]; i->name = "riser"; i->voice = kRiser;
-    i->gain = 0.28f; i->reverbSend = 0.3f;
+    i->gain = 0.14f; i->reverbSend = 0.3f;
     i = &t[kImpactFx]; i->name = "impact"; i->voice = kImpact;
     i->gain = 0.55f; i->reverbSend = 0.35f;
 
@@ -97,7 +97,7 @@ inline std::vector<Instrument> makeInstruments()
     i->saw = 0.8f; i->sine = 0.6f; i->amp = {0.002f, 0.12f, 0.5f, 0.05f};
     i->cutoffHz = 260; i->envOctaves = 2.6f; i->resonance = 0.35f;
     i->filterEnv = {0.001f, 0.07f, 0.0f, 0.05f}; i->gate = 0.8f;
-    i->gain = 0.42f; i->duck = 0.85f;
+    i->gain = 0.7f; i->duck = 0.85f;
     i = &t[kOctaveBass]; i->name = "octave bass";
     i->saw = 0.6f; i->pulse = 0.4f; i->pulseWidth = 0.35f; i->sine = 0.7f; i->unison = 2;
     i->detuneCents = 6; i->amp = {0.002f, 0.18f, 0.6f, 0.06f};
@@ -108,11 +108,11 @@ inline std::vector<Instrument> makeInstruments()
     i->saw = 1.0f; i->sine = 0.8f; i->unison = 2; i->detuneCents = 12; i->drive = 2.5f;
     i->amp = {0.002f, 0.15f, 0.7f, 0.05f}; i->cutoffHz = 190; i->envOctaves = 2.8f;
     i->resonance = 0.45f; i->filterEnv = {0.001f, 0.09f, 0.05f, 0.05f}; i->gate = 0.9f;
-    i->gain = 0.36f; i->duck = 0.6f;
+    i->gain = 0.26f; i->duck = 0.6f;
     i = &t[kDroneBass]; i->name = "drone";
     i->saw = 0.7f; i->sine = 1.0f; i->unison = 3; i->detuneCents = 15; i->spread = 0.5f;
     i->amp = {0.4f, 1.0f, 1.0f, 1.5f}; i->cutoffHz = 160; i->resonance = 0.5f; i->drive = 1.8f;
-    i->gain = 0.3f; i->reverbSend = 0.1f;
+    i->gain = 0.13f; i->reverbSend = 0.1f;
 
     i = &t[kPad]; i->name = "pad";
     i->saw = 0.5f; i->unison = 6; i->detuneCents = 16; i->spread = 0.85f;
@@ -138,7 +138,7 @@ inline std::vector<Instrument> makeInstruments()
     i->spread = 0.5f; i->amp = {0.006f, 0.4f, 0.75f, 0.22f}; i->cutoffHz = 2100;
     i->envOctaves = 1.2f; i->resonance = 0.2f; i->filterEnv = {0.002f, 0.3f, 0.3f, 0.2f};
     i->vibratoCents = 14; i->vibratoHz = 5.6f; i->gate = 0.95f;
-    i->gain = 0.17f; i->delaySend = 0.25f; i->reverbSend = 0.3f; i->duck = 0.25f;
+    i->gain = 0.2f; i->delaySend = 0.25f; i->reverbSend = 0.3f; i->duck = 0.25f;
     i = &t[kBell]; i->name = "bell";
     i->pulse = 0.5f; i->pulseWidth = 0.25f; i->sine = 0.3f; i->amp = {0.001f, 0.35f, 0.0f, 0.4f};
     i->cutoffHz = 2400; i->envOctaves = 1.5f; i->resonance = 0.3f;
@@ -297,8 +297,8 @@ inline std::vector<Section> makeSections()
         cutoff(level(part(kPad, kChord, held(2), 55), 0.7f, 1.0f), 0.2f, 1.1f),
         bars(part(kBell, kMelody, introBells()), 0, 16),
         bars(cutoff(level(part(kArp, kArpeggio, "0123432101234321", 57), 0.3f, 0.9f), 0.25f, 1.0f), 4, 16),
-        bars(part(kKickDrum, kHits, "x...x...x...x..."), 8, 16),
-        bars(cutoff(part(kRollBass, kBass, "..0...0...0...0.", 28), 0.6f, 1.0f), 8, 16),
+        bars(level(part(kKickDrum, kHits, "x...x...x...x..."), 0.5f, 0.8f), 8, 16),
+        bars(level(cutoff(part(kRollBass, kBass, "..0...0...0...0.", 28), 0.6f, 1.0f), 0.6f, 0.8f), 8, 16),
         bars(part(kClosedHat, kHits, "..x...x...x...x."), 8, 16),
         bars(part(kClapDrum, kHits, "....x.......x..."), 12, 14),
         bars(part(kRiserFx, kHits, held(4)), 12, 16),
@@ -341,7 +341,7 @@ inline std::vector<Section> makeSections()
         part(kBeep, kMelody,
              "A5 . . . . . A5 . . . . . . . . . | . . E6 . . . . . A5 . A5 . . . . . "
              "A5 A5 A5 . . . . . . . E6 . . . . . | . . . . A5 . . . . . . . . . . . "),
-        part(kHardKick, kHits, "x.....x...x.....|x..x......x.....|x.....x...x.x...|x..............."),
+        level(part(kHardKick, kHits, "x.....x...x.....|x..x......x.....|x.....x...x.x...|x..............."), 0.6f, 0.6f),
     };
     s.push_back(crash);
 
@@ -476,13 +476,13 @@ constexpr int kGlitchBar = 40;
 inline std::vector<Glitch> makeGlitches()
 {
     return {
-        {0, 6, kCrush, 0, 6.0f, 0.55f},     {6, 2, kStutter, 6, 0.5f, 0.5f},
-        {8, 4, kStutter, 8, 1.0f, 0.5f},    {12, 4, kStutter, 8, 0.25f, 0.45f},
-        {16, 8, kReverse, 16, 0.0f, 0.5f},  {24, 4, kChop, 24, 0.5f, 0.5f},
-        {28, 4, kTapeStop, 28, 0.0f, 0.5f}, {32, 6, kCrush, 0, 4.0f, 0.45f},
-        {38, 2, kStutter, 4, 0.5f, 0.5f},   {40, 4, kStutter, 4, 0.25f, 0.45f},
-        {44, 4, kPlay, 12, 0.0f, 0.5f},     {48, 4, kReverse, 20, 0.0f, 0.5f},
-        {52, 4, kChop, 0, 0.25f, 0.5f},     {56, 8, kTapeStop, 16, 0.0f, 0.55f},
+        {0, 6, kCrush, 0, 6.0f, 0.33f},     {6, 2, kStutter, 6, 0.5f, 0.30f},
+        {8, 4, kStutter, 8, 1.0f, 0.30f},    {12, 4, kStutter, 8, 0.25f, 0.27f},
+        {16, 8, kReverse, 16, 0.0f, 0.30f},  {24, 4, kChop, 24, 0.5f, 0.30f},
+        {28, 4, kTapeStop, 28, 0.0f, 0.30f}, {32, 6, kCrush, 0, 4.0f, 0.27f},
+        {38, 2, kStutter, 4, 0.5f, 0.30f},   {40, 4, kStutter, 4, 0.25f, 0.27f},
+        {44, 4, kPlay, 12, 0.0f, 0.30f},     {48, 4, kReverse, 20, 0.0f, 0.30f},
+        {52, 4, kChop, 0, 0.25f, 0.30f},     {56, 8, kTapeStop, 16, 0.0f, 0.33f},
     };
 }
 

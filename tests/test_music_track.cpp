@@ -1,0 +1,594 @@
+// The music: the synthesiser's parts, the score, the rendered track (gen_music --wav, before
+// encoding) and the staged tune.mp3 as the decoder and our sound layer read it.
+#include "../tools/music.h"
+
+#include <gtest/gtest.h>
+#include <kiss_fftr.h>
+#include <mpg123.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <iterator>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+const double kRate = synth::kRate;
+const size_t kSecond = size_t(synth::kRate);  // frames
+
+// ---- helpers ----------------------------------------------------------------------------------
+
+double dB(double power) { return 10.0 * std::log10(power + 1e-30); }
+
+// Frequency of a periodic signal from its rising zero crossings, interpolated between samples.
+double zeroCrossingHz(const std::vector<float> &x)
+{
+    double first = -1, last = -1;
+    int count = 0;
+    for (size_t i = 1; i < x.size(); ++i)
+        if (x[i - 1] < 0 && x[i] >= 0) {
+            double at = double(i - 1) + x[i - 1] / (x[i - 1] - x[i]);
+            if (first < 0) first = at;
+            last = at;
+            ++count;
+        }
+    return count > 1 ? (count - 1) * kRate / (last - first) : 0.0;
+}
+
+// Power of `x` at `hz` (Goertzel), normalised so a full-scale sine reads about 0.25.
+double powerAt(const std::vector<float> &x, double hz)
+{
+    double w = 2.0 * synth::kPi * hz / kRate, c = 2.0 * std::cos(w), s1 = 0, s2 = 0;
+    for (float v : x) {
+        double s0 = v + c * s1 - s2;
+        s2 = s1;
+        s1 = s0;
+    }
+    double p = s1 * s1 + s2 * s2 - c * s1 * s2;
+    return p / (double(x.size()) * double(x.size()));
+}
+
+// Cents from `hz` to the nearest equal-tempered note (A4 = 440 Hz), and that note's number.
+double centsOffTempered(double hz, int *note)
+{
+    double n = 69.0 + 12.0 * std::log2(hz / 440.0);
+    *note = int(std::lround(n));
+    return 100.0 * (n - *note);
+}
+
+// The rendered track: runs the tool once per build of it and keeps the WAV in the build tree.
+struct Track {
+    std::vector<int16_t> pcm;  // interleaved left, right
+    int channels = 0, rate = 0, bits = 0, format = 0;
+    long frames() const { return long(pcm.size() / 2); }
+    float at(long frame, int side) const { return pcm[size_t(2 * frame + side)] / 32768.0f; }
+};
+
+long mtimeOf(const std::string &path)
+{
+    struct stat st;
+    return stat(path.c_str(), &st) == 0 ? long(st.st_mtime) : -1;
+}
+
+uint32_t le(const unsigned char *p, int bytes)
+{
+    uint32_t v = 0;
+    for (int i = bytes - 1; i >= 0; --i) v = (v << 8) | p[i];
+    return v;
+}
+
+const Track &renderedTrack()
+{
+    static Track track;
+    if (!track.pcm.empty()) return track;
+    std::string tool = std::string(VLM_BINARY_DIR) + "/tools/gen_music";
+    std::string dir = std::string(VLM_BINARY_DIR) + "/music-test";
+    std::string wav = dir + "/tune.wav";
+    if (mtimeOf(wav) < mtimeOf(tool)) {
+        mkdir(dir.c_str(), 0755);
+        std::string tmp = wav + "." + std::to_string(getpid());
+        std::string cmd = "\"" + tool + "\" --wav \"" + tmp + "\" > /dev/null";
+        EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+        std::rename(tmp.c_str(), wav.c_str());
+    }
+    std::ifstream in(wav, std::ios::binary);
+    std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    if (bytes.size() < 44 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF" ||
+        std::string(bytes.begin() + 8, bytes.begin() + 16) != "WAVEfmt " ||
+        std::string(bytes.begin() + 36, bytes.begin() + 40) != "data") {
+        ADD_FAILURE() << wav << " is not the WAV file the tool writes";
+        return track;
+    }
+    track.format = int(le(&bytes[20], 2));
+    track.channels = int(le(&bytes[22], 2));
+    track.rate = int(le(&bytes[24], 4));
+    track.bits = int(le(&bytes[34], 2));
+    size_t count = std::min<size_t>(le(&bytes[40], 4), bytes.size() - 44) / 2;
+    track.pcm.resize(count);
+    for (size_t i = 0; i < count; ++i) track.pcm[i] = int16_t(le(&bytes[44 + 2 * i], 2));
+    return track;
+}
+
+// Mean power of both sides over [fromSec, toSec).
+double power(const Track &t, double fromSec, double toSec)
+{
+    long a = long(fromSec * kRate), b = std::min(t.frames(), long(toSec * kRate));
+    double sum = 0;
+    for (long i = a; i < b; ++i) sum += t.at(i, 0) * t.at(i, 0) + t.at(i, 1) * t.at(i, 1);
+    return sum / (2.0 * std::max(1L, b - a));
+}
+
+// Power in three bands (below ~150 Hz, ~150 Hz..2 kHz, above ~2 kHz) of the mono mix.
+struct Bands { double low, mid, high; };
+Bands bandPower(const Track &t, double fromSec, double toSec)
+{
+    long a = long(fromSec * kRate), b = long(toSec * kRate);
+    double lowCoef = std::exp(-2 * synth::kPi * 150 / kRate), highCoef = std::exp(-2 * synth::kPi * 2000 / kRate);
+    double l1 = 0, l2 = 0, h = 0;
+    Bands sum{0, 0, 0};
+    for (long i = a - 4410; i < b; ++i) {  // a 0.1 s run-in settles the filters
+        double x = 0.5 * (t.at(i, 0) + t.at(i, 1));
+        l1 = x + lowCoef * (l1 - x);
+        l2 = l1 + lowCoef * (l2 - l1);
+        h = x + highCoef * (h - x);
+        if (i < a) continue;
+        double high = x - h, low = l2, mid = x - high - low;
+        sum.low += low * low;
+        sum.mid += mid * mid;
+        sum.high += high * high;
+    }
+    double n = double(b - a);
+    return {sum.low / n, sum.mid / n, sum.high / n};
+}
+
+// The staged MP3 through libmpg123: format, exact length, and the first `decodeFrames` frames.
+struct Decoded {
+    long rate = 0;
+    int channels = 0;
+    long frames = -1;
+    std::vector<int16_t> head;
+};
+
+Decoded decodeStaged(long decodeFrames)
+{
+    Decoded d;
+    mpg123_init();
+    int err = 0;
+    mpg123_handle *h = mpg123_new(nullptr, &err);
+    mpg123_param(h, MPG123_ADD_FLAGS, MPG123_QUIET, 0);
+    mpg123_format_none(h);
+    mpg123_format(h, 44100, MPG123_STEREO, MPG123_ENC_SIGNED_16);
+    if (mpg123_open(h, VLM_STAGE_DIR "/data/tune.mp3") != MPG123_OK) {
+        mpg123_delete(h);
+        return d;
+    }
+    mpg123_scan(h);
+    int encoding;
+    mpg123_getformat(h, &d.rate, &d.channels, &encoding);
+    d.frames = long(mpg123_length(h));
+    d.head.resize(size_t(2 * decodeFrames));
+    size_t got = 0, done = 0;
+    unsigned char *out = reinterpret_cast<unsigned char *>(d.head.data());
+    while (got < d.head.size() * 2 &&
+           mpg123_read(h, out + got, d.head.size() * 2 - got, &done) == MPG123_OK)
+        got += done;
+    d.head.resize(got / 2);
+    mpg123_close(h);
+    mpg123_delete(h);
+    return d;
+}
+
+std::string readFile(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// ---- the synthesiser --------------------------------------------------------------------------
+
+TEST(Synth, OscillatorsPlayInTune)
+{
+    enum Wave { kSaw, kPulse, kSine };
+    struct Case { Wave wave; double note; } cases[] = {
+        {kSaw, 33}, {kSaw, 69}, {kSaw, 93}, {kPulse, 45}, {kPulse, 81}, {kSine, 57}, {kSine, 100.5},
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("wave " + std::to_string(c.wave) + " note " + std::to_string(c.note));
+        synth::Osc osc;
+        double hz = synth::noteHz(c.note), dt = hz / kRate;
+        std::vector<float> x(kSecond);
+        for (float &v : x) v = c.wave == kSaw ? -osc.saw(dt) : c.wave == kPulse ? osc.pulse(dt, 0.5) : osc.sine(dt);
+        EXPECT_NEAR(zeroCrossingHz(x), hz, hz * 0.0005);  // under a cent
+    }
+    EXPECT_DOUBLE_EQ(synth::noteHz(69), 440.0);
+    EXPECT_NEAR(synth::noteHz(57), 220.0, 1e-9);
+}
+
+TEST(Synth, HighSawsKeepTheirAliasesQuiet)
+{
+    // A 3520 Hz saw: its 13th harmonic (45760 Hz) folds back to 1660 Hz. A naive saw leaves it at
+    // about -22 dB under the fundamental.
+    synth::Osc osc;
+    std::vector<float> x(kSecond);
+    for (float &v : x) v = osc.saw(3520.0 / kRate);
+    double alias = dB(powerAt(x, 1660.0)) - dB(powerAt(x, 3520.0));
+    EXPECT_LT(alias, -40.0);
+}
+
+TEST(Synth, FilterPassesBelowCutsAboveAndRingsAtResonance)
+{
+    struct Case { float cutoff, resonance, toneHz, minGainDb, maxGainDb; } cases[] = {
+        {500, 0.0f, 60, -1.0f, 0.5f},      // pass band
+        {500, 0.0f, 8000, -99.0f, -40.0f},  // two octaves of 12 dB and more
+        {1000, 0.9f, 1000, 12.0f, 40.0f},  // resonant peak
+        {1000, 0.0f, 1000, -7.0f, -5.0f},  // -6 dB at cutoff without resonance
+    };
+    for (const Case &c : cases) {
+        SCOPED_TRACE("cutoff " + std::to_string(c.cutoff) + " tone " + std::to_string(c.toneHz));
+        synth::Svf f;
+        f.set(c.cutoff, c.resonance);
+        synth::Osc osc;
+        std::vector<float> in(kSecond), out(kSecond);
+        for (size_t i = 0; i < in.size(); ++i) {
+            in[i] = osc.sine(c.toneHz / kRate);
+            out[i] = f.process(in[i]).low;
+        }
+        std::vector<float> inTail(in.begin() + 22050, in.end()), outTail(out.begin() + 22050, out.end());
+        double gain = dB(powerAt(outTail, c.toneHz)) - dB(powerAt(inTail, c.toneHz));
+        EXPECT_GE(gain, c.minGainDb);
+        EXPECT_LE(gain, c.maxGainDb);
+    }
+}
+
+TEST(Synth, EnvelopeAttacksHoldsAndReleasesOnTime)
+{
+    synth::EnvGen env({0.01f, 0.05f, 0.5f, 0.2f}, long(0.5 * kRate));
+    std::vector<float> level;
+    for (long i = 0; i < env.length(); ++i) level.push_back(env.next());
+    EXPECT_NEAR(level[size_t(0.005 * kRate)], 0.5f, 0.01f);      // halfway up the attack
+    EXPECT_FLOAT_EQ(*std::max_element(level.begin(), level.end()), 1.0f);
+    EXPECT_NEAR(level[size_t(0.49 * kRate)], 0.5f, 0.01f);       // at sustain before the release
+    double fall = level.back() / level[size_t(0.5 * kRate) - 1];
+    EXPECT_NEAR(dB(fall * fall), -60.0, 1.0);  // 60 dB down when the release ends
+    EXPECT_EQ(env.length(), long(0.5 * kRate) + long(0.2f * kRate) + 1);
+}
+
+TEST(Synth, LimiterHoldsTheCeilingAndLeavesQuietAudioAlone)
+{
+    synth::Noise noise(7);
+    std::vector<float> loud(20000), quiet(20000);
+    for (size_t i = 0; i < loud.size(); ++i) {
+        loud[i] = 3.0f * noise.next() + (i == 9000 ? 40.0f : 0.0f);  // one huge spike among it
+        quiet[i] = 0.5f * noise.next();
+    }
+    std::vector<float> quietCopy = quiet;
+    synth::limit(loud, 0.891f, 66, 0.1f);
+    synth::limit(quiet, 0.891f, 66, 0.1f);
+    float peak = 0;
+    for (float v : loud) peak = std::max(peak, std::fabs(v));
+    EXPECT_LE(peak, 0.891f);
+    EXPECT_GT(peak, 0.85f);  // limited to the ceiling, not far below it
+    EXPECT_EQ(quiet, quietCopy);
+}
+
+TEST(Synth, ReverbRingsOnAndDiesAway)
+{
+    synth::Reverb room(1.0f);
+    long n = long(3 * kRate);
+    std::vector<float> send(n, 0.0f), left(n, 0.0f), right(n, 0.0f);
+    send[0] = 1.0f;
+    room.run(send.data(), left.data(), right.data(), n);
+    auto energy = [&](double a, double b) {
+        double sum = 0;
+        for (long i = long(a * kRate); i < long(b * kRate); ++i) sum += left[i] * left[i] + right[i] * right[i];
+        return sum;
+    };
+    double early = energy(0.0, 0.2), late = energy(2.0, 3.0);
+    EXPECT_GT(energy(0.3, 0.5), early * 1e-3);  // still ringing
+    EXPECT_LT(late, early * 1e-5);              // decayed, not building up
+    EXPECT_GT(energy(0.0, 0.2), 0.0);
+    double sides = 0;  // the two sides are not one signal
+    for (long i = 0; i < n; ++i) sides += std::fabs(left[i] - right[i]);
+    EXPECT_GT(sides, 0.1);
+}
+
+// ---- the score --------------------------------------------------------------------------------
+
+TEST(Score, ReadsNoteAndChordNames)
+{
+    struct NoteCase { const char *name; int number; } notes[] = {
+        {"A4", 69}, {"C4", 60}, {"C#5", 73}, {"Bb3", 58}, {"G#5", 80}, {"E2", 40},
+        {"H4", -1}, {"A", -1}, {"A4x", -1}, {".", -1}, {"", -1}, {"#4", -1},
+    };
+    for (const NoteCase &c : notes) EXPECT_EQ(score::noteNumber(c.name), c.number) << c.name;
+    struct ChordCase { const char *name; int root, third, fifth; } chords[] = {
+        {"Am", 9, 0, 4}, {"F", 5, 9, 0}, {"Bb", 10, 2, 5}, {"Esus4", 4, 9, 11}, {"A", 9, 1, 4},
+        {"Amaj9", -1, -1, -1}, {"X", -1, -1, -1},
+    };
+    for (const ChordCase &c : chords) {
+        score::Chord chord = score::parseChord(c.name);
+        EXPECT_EQ(chord.root, c.root) << c.name;
+        EXPECT_EQ(chord.third, c.third) << c.name;
+        EXPECT_EQ(chord.fifth, c.fifth) << c.name;
+    }
+}
+
+TEST(Score, CheckFindsBrokenScores)
+{
+    using namespace score;
+    struct Case { const char *what; std::vector<Section> sections; } cases[] = {
+        {"a gap between sections", {{"a", 0, 60, "Am", {}}, {"b", 61, 59, "Am", {}}}},
+        {"ends early", {{"a", 0, 60, "Am", {}}}},
+        {"unknown chord", {{"a", 0, kTrackBars, "Am Hm", {}}}},
+        {"bad hit", {{"a", 0, kTrackBars, "Am", {part(kKickDrum, kHits, "x...y...x...x...")}}}},
+        {"not whole bars", {{"a", 0, kTrackBars, "Am", {part(kKickDrum, kHits, "x...x...")}}}},
+        {"bad note", {{"a", 0, kTrackBars, "Am", {part(kLead, kMelody, "A4 " + std::string(30, '.') + "Q")}}}},
+        {"part past its section", {{"a", 0, kTrackBars, "Am", {bars(part(kPad, kChord, held(1)), 110, 121)}}}},
+        {"unknown instrument", {{"a", 0, kTrackBars, "Am", {part(kInstrumentCount, kChord, held(1))}}}},
+    };
+    for (const Case &c : cases) EXPECT_NE(checkScore(c.sections), "") << c.what;
+    EXPECT_EQ(checkScore({{"a", 0, kTrackBars, "Am", {part(kKickDrum, kHits, "x...x...x...x...")}}}), "");
+}
+
+TEST(Score, TheTrackFollowsTheScenesOnTheBeatGrid)
+{
+    std::vector<score::Section> sections = score::makeSections();
+    ASSERT_EQ(score::checkScore(sections), "");
+    std::set<int> starts;
+    for (const score::Section &s : sections) starts.insert(s.startBar);
+    for (int sceneBar : {0, 16, 24, 40, 44, 68, 80}) EXPECT_TRUE(starts.count(sceneBar)) << sceneBar;
+    EXPECT_DOUBLE_EQ(80 * score::kBarSec, 150.0);
+    std::vector<score::Event> events = score::compile(sections);
+    ASSERT_GT(events.size(), 1000u);
+    for (const score::Event &e : events) {
+        double steps = e.startSec / score::kStepSec;
+        ASSERT_NEAR(steps, std::round(steps), 1e-9) << "off the grid at " << e.startSec;
+        ASSERT_LT(e.startSec, 216.0);
+        ASSERT_GT(e.lengthSec, 0.0);
+        ASSERT_GT(e.velocity, 0.0f);
+    }
+}
+
+TEST(Score, EveryPitchedNoteFitsTheKeyOrItsChord)
+{
+    const std::set<int> aMinor = {9, 11, 0, 2, 4, 5, 7};
+    std::vector<score::Instrument> instruments = score::makeInstruments();
+    for (const score::Section &s : score::makeSections()) {
+        std::vector<std::string> chords = score::splitWords(s.chords);
+        std::vector<score::Section> one = {s};
+        for (const score::Event &e : score::compile(one)) {
+            if (instruments[e.instrument].voice != score::kTone) continue;
+            int bar = int(std::floor(e.startSec / score::kBarSec + 1e-9)) - s.startBar;
+            score::Chord c = score::parseChord(chords[size_t(bar) % chords.size()]);
+            std::set<int> allowed = aMinor;
+            if (!aMinor.count(c.third)) allowed.erase((c.third + 11) % 12);  // G under G#, C under C#
+            allowed.insert({c.root, c.third, c.fifth});
+            int pc = int(e.note) % 12;
+            EXPECT_TRUE(allowed.count(pc)) << instruments[e.instrument].name << " note " << e.note
+                                           << " over " << chords[size_t(bar) % chords.size()] << " at "
+                                           << e.startSec << " s in " << s.name;
+        }
+    }
+}
+
+TEST(Score, GlitchCutsStayInsideTheCrashAndItsSource)
+{
+    int covered = 0;
+    for (const score::Glitch &g : score::makeGlitches()) {
+        EXPECT_GE(g.atStep, covered) << "cuts overlap at step " << g.atStep;
+        EXPECT_LE(g.atStep + g.steps, 64);
+        EXPECT_LE(g.srcStep + g.steps, 32);
+        EXPECT_GT(g.gain, 0.0f);
+        covered = g.atStep + g.steps;
+    }
+    EXPECT_EQ(covered, 64);
+}
+
+// ---- the rendered track -----------------------------------------------------------------------
+
+TEST(MusicTrack, LastsTheDemoAndATailAtCdQuality)
+{
+    const Track &t = renderedTrack();
+    EXPECT_EQ(t.format, 1);
+    EXPECT_EQ(t.channels, 2);
+    EXPECT_EQ(t.rate, 44100);
+    EXPECT_EQ(t.bits, 16);
+    EXPECT_EQ(t.frames(), music::kTrackFrames);
+    EXPECT_GE(t.frames(), 220L * 44100);
+}
+
+TEST(MusicTrack, NothingClipsAndTheEndIsSilent)
+{
+    const Track &t = renderedTrack();
+    ASSERT_GT(t.frames(), 0);
+    int peak = 0;
+    long atRails = 0;
+    for (int16_t s : t.pcm) {
+        peak = std::max(peak, std::abs(int(s)));
+        if (s >= 32767 || s <= -32767) ++atRails;
+    }
+    EXPECT_EQ(atRails, 0);
+    EXPECT_LE(peak, int(music::kCeiling * 32767) + 1);
+    EXPECT_GE(peak, int(0.7 * 32767));  // and it is not timid either
+    for (long i = t.frames() - 4410; i < t.frames(); ++i) ASSERT_LE(std::abs(t.pcm[2 * i]), 2) << i;
+}
+
+TEST(MusicTrack, NeverFallsSilentDuringTheDemo)
+{
+    const Track &t = renderedTrack();
+    ASSERT_GE(t.frames(), long(216 * kRate));
+    double quietest = 0, at = 0;
+    for (double s = 0; s < 216.0; s += 0.1) {
+        double level = dB(power(t, s, s + 0.1));
+        if (s == 0 || level < quietest) { quietest = level; at = s; }
+    }
+    EXPECT_GT(quietest, -45.0) << "at " << at << " s";
+}
+
+TEST(MusicTrack, EnergyChangesAtEverySceneBoundary)
+{
+    const Track &t = renderedTrack();
+    ASSERT_GE(t.frames(), long(216 * kRate));
+    for (int bar : {16, 24, 40, 44, 68, 80}) {
+        double at = bar * score::kBarSec, span = 2 * score::kBarSec;
+        Bands before = bandPower(t, at - span, at), after = bandPower(t, at, at + span);
+        double change[4] = {
+            std::fabs(dB(power(t, at, at + span)) - dB(power(t, at - span, at))),
+            std::fabs(dB(after.low) - dB(before.low)),
+            std::fabs(dB(after.mid) - dB(before.mid)),
+            std::fabs(dB(after.high) - dB(before.high)),
+        };
+        double largest = *std::max_element(change, change + 4);
+        printf("bar %d (%.1f s): change all %.1f, low %.1f, mid %.1f, high %.1f dB\n", bar, at,
+               change[0], change[1], change[2], change[3]);
+        EXPECT_GE(largest, 2.0) << "bar " << bar;
+    }
+}
+
+TEST(MusicTrack, KeepsAClearBeatAt128Bpm)
+{
+    const Track &t = renderedTrack();
+    ASSERT_GE(t.frames(), long(216 * kRate));
+    const long hopFrames = 220;  // envelope resolution, 5 ms
+    const double hop = hopFrames / kRate;
+    for (double from : {32.0, 50.0, 90.0, 160.0}) {
+        // Low-band onset strength in 5 ms hops over 12 s, then its autocorrelation.
+        std::vector<double> env;
+        double l = 0, c = std::exp(-2 * synth::kPi * 120 / kRate), prev = 0;
+        for (long i = long(from * kRate); i < long((from + 12) * kRate); ++i) {
+            double x = t.at(i, 0) + t.at(i, 1);
+            l = x + c * (l - x);
+            if (i % hopFrames == 0) {
+                env.push_back(std::max(0.0, std::fabs(l) - prev));
+                prev = std::fabs(l);
+            }
+        }
+        double bestLag = 0, best = -1;
+        for (int lag = int(0.3 / hop); lag <= int(0.7 / hop); ++lag) {
+            double sum = 0;
+            for (size_t i = 0; i + lag < env.size(); ++i) sum += env[i] * env[i + lag];
+            if (sum > best) { best = sum; bestLag = lag * hop; }
+        }
+        EXPECT_NEAR(bestLag, score::kBeatSec, 0.006) << "from " << from << " s";
+    }
+}
+
+// Pitch content of the mono mix over [fromSec, fromSec + 1.49 s) between 260 Hz and 4 kHz: the
+// power of each pitch class (0 = C) and the power-weighted mean offset from the tempered
+// notes in cents, with how concentrated the offsets are (1 = all on one offset, 0 = spread).
+struct Chroma { double pitchClass[12]; double meanCents, concentration; };
+Chroma chromaAt(const Track &t, double fromSec)
+{
+    const int n = 1 << 16;  // 1.49 s, 0.67 Hz per bin
+    kiss_fftr_cfg fft = kiss_fftr_alloc(n, 0, nullptr, nullptr);
+    std::vector<float> in(n);
+    std::vector<kiss_fft_cpx> out(n / 2 + 1);
+    long start = long(fromSec * kRate);
+    for (int i = 0; i < n; ++i)
+        in[i] = float((t.at(start + i, 0) + t.at(start + i, 1)) * (0.5 - 0.5 * std::cos(2 * synth::kPi * i / n)));
+    kiss_fftr(fft, in.data(), out.data());
+    kiss_fftr_free(fft);
+    Chroma c{};
+    double x = 0, y = 0, total = 0;
+    for (size_t k = size_t(260.0 * n / kRate); k < size_t(4000.0 * n / kRate); ++k) {
+        double p = double(out[k].r) * out[k].r + double(out[k].i) * out[k].i;
+        int note;
+        double cents = centsOffTempered(double(k) * kRate / n, &note);
+        c.pitchClass[note % 12] += p;
+        x += p * std::cos(2 * synth::kPi * cents / 100);
+        y += p * std::sin(2 * synth::kPi * cents / 100);
+        total += p;
+    }
+    c.meanCents = std::atan2(y, x) / (2 * synth::kPi) * 100;
+    c.concentration = std::hypot(x, y) / total;
+    return c;
+}
+
+// The `count` strongest pitch classes.
+std::set<int> strongest(const Chroma &c, int count)
+{
+    std::vector<std::pair<double, int>> order;
+    for (int pc = 0; pc < 12; ++pc) order.push_back({c.pitchClass[pc], pc});
+    std::sort(order.rbegin(), order.rend());
+    std::set<int> top;
+    for (int i = 0; i < count; ++i) top.insert(order[size_t(i)].second);
+    return top;
+}
+
+TEST(MusicTrack, PlaysInTuneAndEndsOnAnAMajorChord)
+{
+    const Track &t = renderedTrack();
+    ASSERT_GE(t.frames(), long(216 * kRate));
+    // Bars on A minor from every section but the crash: A is strong, the energy sits on tempered
+    // notes (the bright basses' 7th, 11th and 13th harmonics pull the mean a few cents; a track
+    // off by a rate mismatch or a wrong reference would be tens of cents off). Then the last
+    // chord, clean and on A major.
+    for (int bar : {8, 16, 24, 52, 68, 76, 82, 90}) {
+        SCOPED_TRACE("bar " + std::to_string(bar));
+        Chroma chroma = chromaAt(t, bar * score::kBarSec);
+        EXPECT_LT(std::fabs(chroma.meanCents), 15.0);
+        EXPECT_GT(chroma.concentration, 0.2);
+        EXPECT_TRUE(strongest(chroma, 4).count(9));
+    }
+    Chroma end = chromaAt(t, 112 * score::kBarSec);
+    EXPECT_LT(std::fabs(end.meanCents), 5.0);
+    EXPECT_GT(end.concentration, 0.5);
+    EXPECT_EQ(strongest(end, 3), (std::set<int>{9, 1, 4}));
+}
+
+// ---- the staged MP3 ---------------------------------------------------------------------------
+
+TEST(MusicMp3, DecodesToTheRenderedLengthFromTheFirstSample)
+{
+    const Track &t = renderedTrack();
+    ASSERT_GT(t.frames(), 0);
+    Decoded d = decodeStaged(long(2 * kRate));
+    ASSERT_GE(d.frames, 0) << "cannot open " VLM_STAGE_DIR "/data/tune.mp3";
+    EXPECT_EQ(d.rate, 44100);
+    EXPECT_EQ(d.channels, 2);
+    EXPECT_GE(d.frames, 220L * 44100);
+    EXPECT_LE(std::labs(d.frames - t.frames()), 1152L);  // within one MP3 frame
+    // The LAME tag lets the decoder drop the encoder's delay: the best match is at offset 0.
+    ASSERT_EQ(d.head.size(), size_t(4 * kRate));
+    long bestOffset = 0;
+    double best = -1e30;
+    for (long offset = -1200; offset <= 1200; ++offset) {
+        double sum = 0;
+        for (long i = 4410; i < long(1.5 * kRate); i += 3)
+            sum += double(d.head[size_t(2 * (i + offset))]) * t.pcm[size_t(2 * i)];
+        if (sum > best) { best = sum; bestOffset = offset; }
+    }
+    EXPECT_EQ(bestOffset, 0);
+}
+
+TEST(MusicMp3, TheToolWritesTheSameBytesEveryTime)
+{
+    std::string stage = std::string(VLM_BINARY_DIR) + "/music-test/stage-" + std::to_string(getpid());
+    mkdir((std::string(VLM_BINARY_DIR) + "/music-test").c_str(), 0755);
+    mkdir(stage.c_str(), 0755);
+    mkdir((stage + "/data").c_str(), 0755);
+    std::string cmd = "\"" VLM_BINARY_DIR "/tools/gen_music\" \"" + stage + "\" > /dev/null";
+    ASSERT_EQ(std::system(cmd.c_str()), 0);
+    std::string fresh = readFile(stage + "/data/tune.mp3");
+    std::string staged = readFile(VLM_STAGE_DIR "/data/tune.mp3");
+    std::remove((stage + "/data/tune.mp3").c_str());
+    rmdir((stage + "/data").c_str());
+    rmdir(stage.c_str());
+    EXPECT_GT(fresh.size(), 3000000u);
+    EXPECT_TRUE(fresh == staged) << "sizes " << fresh.size() << " and " << staged.size();
+}
+
+TEST(MusicMp3, FailsCleanlyOnAStageItCannotWrite)
+{
+    std::string cmd = "\"" VLM_BINARY_DIR "/tools/gen_music\" /nonexistent-stage > /dev/null";
+    int status = std::system(cmd.c_str());
+    EXPECT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 255);
+}
+
+}  // namespace
