@@ -1,11 +1,13 @@
-// bench_models [STAGE_DIR] [WIDTH HEIGHT]: prints the median milliseconds per frame of the model
-// draws each scene makes (the model part of the frame only), with the models of the stage
-// loaded through the real loader. Run under Xvfb; the figures are for sizing the models.
+// bench_models [STAGE_DIR] [WIDTH HEIGHT [SHOT_DIR]]: prints the median milliseconds per frame of
+// the model draws each scene makes (the model part of the frame only), with the models of the
+// stage loaded through the real loader; with SHOT_DIR it also writes each case's last frame
+// there as case-N.png, for a look at the models in their scene's layout. Run under Xvfb.
 #include "models_obj.h"
 
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <GL/glu.h>
+#include <gd.h>
 
 #include <unistd.h>
 
@@ -14,6 +16,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <string>
 #include <vector>
 
 namespace {
@@ -35,6 +38,26 @@ double medianMs(const std::function<void()> &draw, int frames = 15)
     return ms[ms.size() / 2];
 }
 
+// Writes the back buffer, top row first, to `path`.
+void writeShot(const std::string &path)
+{
+    std::vector<unsigned char> rgb(3 * gWidth * gHeight);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadBuffer(GL_BACK);
+    glReadPixels(0, 0, gWidth, gHeight, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    gdImagePtr im = gdImageCreateTrueColor(gWidth, gHeight);
+    for (int y = 0; y < gHeight; ++y)
+        for (int x = 0; x < gWidth; ++x) {
+            const unsigned char *p = &rgb[3 * ((gHeight - 1 - y) * gWidth + x)];
+            gdImageSetPixel(im, x, y, gdTrueColor(p[0], p[1], p[2]));
+        }
+    if (FILE *f = std::fopen(path.c_str(), "wb")) {
+        gdImagePngEx(im, f, 6);
+        std::fclose(f);
+    }
+    gdImageDestroy(im);
+}
+
 void look(double ex, double ey, double ez, double cx, double cy, double cz)
 {
     glMatrixMode(GL_PROJECTION);
@@ -54,6 +77,7 @@ int main(int argc, char **argv)
         return 1;
     }
     if (argc >= 4) gWidth = std::atoi(argv[2]), gHeight = std::atoi(argv[3]);
+    std::string shots = argc >= 5 ? argv[4] : "";
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     glutInitWindowSize(gWidth, gHeight);
@@ -107,6 +131,9 @@ int main(int argc, char **argv)
          }},
     };
     std::printf("bench_models %dx%d, median of 15 frames\n", gWidth, gHeight);
-    for (const Case &c : cases) std::printf("  %-45s %7.2f ms\n", c.name, medianMs(c.draw));
+    for (size_t i = 0; i < cases.size(); ++i) {
+        std::printf("  %-45s %7.2f ms\n", cases[i].name, medianMs(cases[i].draw));
+        if (!shots.empty()) writeShot(shots + "/case-" + std::to_string(i) + ".png");
+    }
     return 0;
 }

@@ -233,8 +233,9 @@ Mesh reactor()
     m.materials = {material("reactor_hull", v3(0.08, 0.10, 0.12), v3(0.45, 0.50, 0.55), grey(0.8), 70),
                    material("reactor_coil", v3(0.0, 0.45, 0.45), v3(0.10, 0.90, 0.90), grey(1.0), 120),
                    material("reactor_fin", v3(0.05, 0.06, 0.08), v3(0.30, 0.34, 0.40), grey(0.6), 40)};
-    std::vector<RY> hull = {{0, 0},      {3.0, 0},    {3.0, 0.5},  {2.6, 0.8}, {1.8, 1.0},
-                            {1.8, 8.4},  {2.2, 8.8},  {2.2, 9.2},  {1.6, 9.4}};
+    std::vector<RY> hull = {{0, 0}, {3.0, 0}, {3.0, 0.5}, {2.6, 0.8}};
+    for (int k = 0; k <= 6; ++k) hull.push_back({1.8, 1.0 + 7.4 * k / 6});  // bands read in wireframe
+    for (RY p : {RY{2.2, 8.8}, RY{2.2, 9.2}, RY{1.6, 9.4}}) hull.push_back(p);
     for (int k = 1; k <= 4; ++k) {  // dome
         double a = kPi / 2 * k / 4;
         hull.push_back({1.6 * std::cos(a), 9.4 + 0.6 * std::sin(a)});
