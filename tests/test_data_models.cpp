@@ -132,7 +132,18 @@ TEST_P(StagedModel, ParsesCleanlyWithUnitNormalsAndDrawableMaterials)
     EXPECT_EQ(p.log.find("unable"), std::string::npos) << p.log;
     EXPECT_TRUE(p.context.textureErrors.empty()) << p.context.textureErrors.front();
 
+    // The loader sorts lines by substring, not by first word: every line must land in the
+    // kind its first word says (a material name holding "vt" would turn its usemtl into a
+    // texture coordinate, say).
     const OBJModel &m = p.model;
+    std::map<std::string, int> firstWords;
+    std::stringstream lines(readFile(kStage + "/" + c.path));
+    for (std::string l; std::getline(lines, l);) ++firstWords[l.substr(0, l.find(' '))];
+    EXPECT_EQ(m.positionCount, firstWords["v"]);
+    EXPECT_EQ(m.normalCount, firstWords["vn"]);
+    EXPECT_EQ(m.texcoordCount, firstWords["vt"]);
+    EXPECT_EQ(m.triangleCount, firstWords["f"]);
+    EXPECT_EQ(m.materialCount, firstWords["usemtl"]);
     EXPECT_GE(m.triangleCount, 12);
     EXPECT_LE(m.triangleCount, 4000) << "the renderer is software GL";
     ASSERT_EQ(m.trianglePositions.size(), 9u * m.triangleCount);
