@@ -12,8 +12,9 @@ extern int FONTQ;     // glyphs in the loaded font; 0 = no font
 int vlm_loadTextureFont(const char *path, int count);
 // Draws `string` (taken in lower case) at (x, y, z) turned by rotX, rotY, rotZ degrees about
 // x, y, z; glyph centres `spacing` apart along x, each 0.01 nearer than the one before;
-// blanks keep their slot. Without a font: "[!] vlm_text() no font loaded." and status 255.
+// blanks and characters without a strip keep their slot and draw nothing.
+// Without a font: "[!] vlm_text() no font loaded." and status 255.
 void vlm_text(const char *string, float spacing, float x, float y, float z, float rotX,
               float rotY, float rotZ);
-// Shows "data/font.tga" (loaded on the first call) on a 10 x 10 square; binds texture name 1.
+// Shows "data/font.tga" (loaded on the first call; its texture name printed) on a 10 x 10 square.
 void vlm_testTextureFont(void);
