@@ -1,7 +1,8 @@
 #version 120
 // A scene's post pass. Output 0: the picture, its alpha = how much each pixel glows.
-// Output 1: the glow source (picture times glow). "fade": 0..1 fades in from black (and
-// below 0 stays black); above 1 is a flash that makes everything glow.
+// Output 1: the glow source (picture times glow). "fade": on dark paper 0..1 fades in from
+// black (below 0 stays black); on light paper 0 shows the negative, which fades to black
+// by -1; above 1 is a flash that makes everything glow.
 uniform sampler2D picture; // unit 0
 uniform float fade;
 
@@ -27,14 +28,20 @@ void main()
         vec3 ink = lightPaper ? vec3(0.0, 0.13, 0.16) * (1.0 - s.r)
                               : mix(vec3(0.0, 0.35, 0.4), vec3(0.75, 1.0, 0.97), s.r);
         pic = mix(ink, lightPaper ? vec3(1.0) : vec3(0.0), s.g);
-        glow = lightPaper ? 0.0 : 0.8 * (1.0 - s.g);
+        glow = lightPaper ? 0.0 : 0.3 * (1.0 - s.g);
     } else {
         pic = s.rgb;
         glow = lightPaper ? 0.0 : smoothstep(0.2, 0.8, luma(pic));
     }
     float flash = max(fade - 1.0, 0.0);
-    pic *= clamp(fade, 0.0, 1.0);
-    glow = glow * (1.0 + 0.35 * flash) + (lightPaper ? 0.12 * flash : 0.0);
+    if (lightPaper) { // below 1 the paper turns to its negative (at 0), which fades out by -1
+        float positive = clamp(fade, 0.0, 1.0);
+        pic = mix(1.0 - pic, pic, positive) * clamp(1.0 + fade, 0.0, 1.0);
+        glow = (1.0 - positive) * 0.6 * luma(pic) + 0.12 * flash;
+    } else {
+        pic *= clamp(fade, 0.0, 1.0);
+        glow = glow * (1.0 + 0.35 * flash);
+    }
     gl_FragData[0] = vec4(pic, glow);
     gl_FragData[1] = vec4(pic * glow, 1.0);
 }

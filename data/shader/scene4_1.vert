@@ -1,11 +1,14 @@
 #version 120
-// Placeholder: lit geometry in eye space.
+// The floor grid: world position (the grid is drawn in world coordinates) and eye depth.
 uniform float timer;
-uniform float intensity;
-varying vec3 normal;
+uniform float intensity; // the grid's cell size, units
+varying vec3 world;
+varying float depth;
 
 void main()
 {
-    normal = gl_NormalMatrix * gl_Normal;
-    gl_Position = ftransform();
+    world = gl_Vertex.xyz;
+    vec4 eye = gl_ModelViewMatrix * gl_Vertex;
+    depth = -eye.z;
+    gl_Position = gl_ProjectionMatrix * eye;
 }

@@ -1,11 +1,23 @@
 #version 120
-// Placeholder: teal shaded by the facing of the surface.
+// Filled pipes and rings in their materials' colours, lit from the eye with a sharp
+// highlight, and pulses of light running down the tunnel on the beat; far rows sink into
+// the dark so the tunnel has depth. The letters are white with a cold edge.
 uniform float timer;
-uniform float intensity;
 varying vec3 normal;
+varying vec3 eyePos;
 
 void main()
 {
-    float shade = 0.3 + 0.7 * abs(normalize(normal).z);
-    gl_FragColor = vec4(vec3(0.05, 0.8, 0.75) * shade, 1.0);
+    vec3 n = normalize(normal);
+    vec3 v = normalize(-eyePos);
+    float facing = abs(dot(n, v));
+    vec3 base = gl_FrontMaterial.diffuse.rgb;
+    float dist = length(eyePos);
+    float pulse = pow(1.0 - fract(dist / 48.0 - timer / 1.875), 12.0);
+    vec3 c = base * (0.2 + 0.6 * facing) + vec3(0.7, 0.95, 1.0) * pow(facing, 24.0) * 0.5
+           + vec3(0.1, 0.6, 0.65) * pulse * 0.6;
+    vec3 letters = mix(vec3(0.3, 0.85, 0.9), vec3(0.95, 1.0, 1.0), 0.4 + 0.6 * facing);
+    c = mix(c, letters, gl_Color.g);
+    float fog = clamp((dist - 12.0) / 90.0, 0.0, 1.0);
+    gl_FragColor = vec4(c * (1.0 - fog * fog), 1.0);
 }

@@ -1,11 +1,14 @@
 #version 120
-// Placeholder: lit geometry in eye space.
+// The strip along the tunnel's axis: its world position (drawn in world coordinates).
 uniform float timer;
-uniform float intensity;
-varying vec3 normal;
+uniform float intensity; // the strip's cell size, units
+varying vec3 world;
+varying float depth;
 
 void main()
 {
-    normal = gl_NormalMatrix * gl_Normal;
-    gl_Position = ftransform();
+    world = gl_Vertex.xyz;
+    vec4 eye = gl_ModelViewMatrix * gl_Vertex;
+    depth = -eye.z;
+    gl_Position = gl_ProjectionMatrix * eye;
 }
