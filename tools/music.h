@@ -206,9 +206,10 @@ inline float glitchSample(const score::Glitch &g, const std::vector<float> &src,
         *tapePos += 1.0 - double(j) / double(length);
         return at(base + i) * (1.0f - frac) + at(base + i + 1) * frac;
     }
-    case score::kChop: {
-        long period = std::max(64L, long(g.param * stepFrames));
-        return (j % period) < period / 2 ? at(base + j) : 0.0f;
+    case score::kChop: {  // on for the first half of each period, with 32-frame ramps
+        long period = std::max(128L, long(g.param * stepFrames)), k = j % period;
+        float gate = std::min(1.0f, std::min(float(k), float(period / 2 - k)) / 32.0f);
+        return k < period / 2 ? at(base + j) * gate : 0.0f;
     }
     }
     return 0.0f;

@@ -169,6 +169,7 @@ struct Part {
     int fromBar = 0, toBar = 0;  // bars within the section, toBar exclusive; 0, 0 = all of it
     float levelFrom = 1, levelTo = 1;    // gain ramp over the span, by note start
     float cutoffFrom = 1, cutoffTo = 1;  // filter cutoff multiplier ramp over the span
+    int transpose = 0;                   // semitones added to every pitched note
 };
 
 struct Section {
@@ -211,6 +212,11 @@ inline Part cutoff(Part p, float from, float to)
 {
     p.cutoffFrom = from;
     p.cutoffTo = to;
+    return p;
+}
+inline Part transpose(Part p, int semitones)
+{
+    p.transpose = semitones;
     return p;
 }
 
@@ -326,7 +332,7 @@ inline std::vector<Section> makeSections()
         part(kPad, kChord, "x---------------", 55),
         part(kArp, kArpeggio, "0123453201234532", 57),
         part(kSoftLead, kMelody, corridorTheme()),
-        level(bars(part(kBell, kMelody, corridorTheme()), 8, 16), 0.6f, 0.6f),
+        transpose(level(bars(part(kBell, kMelody, corridorTheme()), 8, 16), 0.5f, 0.5f), 12),
         bars(part(kTomDrum, kMelody, ". . . . . . . . E3 . C3 . A2 . E2 ."), 15, 16),
     };
     append(full.parts, fourOnTheFloor(0, 16, true));
@@ -356,6 +362,7 @@ inline std::vector<Section> makeSections()
         level(part(kPad, kChord, "x---------------", 55), 0.85f, 0.85f),
         bars(part(kArp, kArpeggio, "0123453201234532", 57), 4, 24),
         bars(part(kLead, kMelody, roadHook()), 8, 24),
+        transpose(level(bars(part(kBell, kMelody, roadHook()), 16, 24), 0.45f, 0.45f), 12),
         bars(part(kTomDrum, kMelody, ". . . . . . . . E3 . C3 . A2 . E2 ."), 23, 24),
         bars(part(kRiserFx, kHits, held(2)), 22, 24),
     };
@@ -618,9 +625,10 @@ inline void compilePart(const Section &section, const Part &part, std::vector<Ev
         float x = total > 16 ? float(i / 16) / float(to - from - 1) : 0.0f;
         float gainRamp = part.levelFrom + (part.levelTo - part.levelFrom) * x;
         float cutRamp = part.cutoffFrom + (part.cutoffTo - part.cutoffFrom) * x;
+        float shift = part.kind == kHits ? 0.0f : float(part.transpose);
         for (float n : notes)
-            out.push_back({(section.startBar + from) * kBarSec + i * kStepSec, length * kStepSec, n,
-                           velocity * gainRamp, part.instrument, cutRamp});
+            out.push_back({(section.startBar + from) * kBarSec + i * kStepSec, length * kStepSec,
+                           n + shift, velocity * gainRamp, part.instrument, cutRamp});
     }
 }
 
