@@ -108,7 +108,7 @@ inline std::vector<Instrument> makeInstruments()
     i->saw = 1.0f; i->sine = 0.8f; i->unison = 2; i->detuneCents = 12; i->drive = 2.5f;
     i->amp = {0.002f, 0.15f, 0.7f, 0.05f}; i->cutoffHz = 190; i->envOctaves = 2.8f;
     i->resonance = 0.45f; i->filterEnv = {0.001f, 0.09f, 0.05f, 0.05f}; i->gate = 0.9f;
-    i->gain = 0.26f; i->duck = 0.6f;
+    i->gain = 0.34f; i->duck = 0.6f;
     i = &t[kDroneBass]; i->name = "drone";
     i->saw = 0.7f; i->sine = 1.0f; i->unison = 3; i->detuneCents = 15; i->spread = 0.5f;
     i->amp = {0.4f, 1.0f, 1.0f, 1.5f}; i->cutoffHz = 160; i->resonance = 0.5f; i->drive = 1.8f;
@@ -376,7 +376,7 @@ inline std::vector<Section> makeSections()
         part(kHardKick, kHits, "x......x..x.....|x......x..x..x.."),
         part(kSnareDrum, kHits, "........x......."),
         part(kClapDrum, kHits, "........x......."),
-        part(kClosedHat, kHits, "x.o.x.o.x.o.x.oo"),
+        level(part(kClosedHat, kHits, "x.o.x.o.x.o.x.oo"), 0.7f, 0.7f),
         cutoff(part(kDarkBass, kBass, "0.000.000.000.00", 28), 0.7f, 1.4f),
         cutoff(part(kPad, kChord, held(2), 50), 0.45f, 0.7f),
         part(kAlarm, kMelody, reactorAlarm()),
