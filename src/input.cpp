@@ -1,13 +1,170 @@
-// Keyboard, mouse and camera editor (stubs being filled in).
+// Keyboard, mouse and the camera editor: the viewer's pause, seek, screenshot and quit keys, and
+// in edit mode the keys and mouse drags that move, turn, record and save the edit camera.
 #include "vlm.h"
+#include "camera.h"
+#include "textures.h"
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <cmath>
+#include <cstdio>
 
 int VLM_KEYSTATE[2];
 int VLM_EDIT_MOUSE[5];
 
-void vlm_handleKeypress(unsigned char, int, int) {}
-void vlm_handleKeyRelease(unsigned char, int, int) {}
-void vlm_handleSpecialKeys(int, int, int) {}
-void vlm_handleMouseState(int, int, int, int) {}
-void vlm_handleMouseMove(int, int) {}
-void vlm_initEditMode(void) {}
-void vlm_moveEditCamera(void) {}
+static const float kStep = 1.0f;        // world units per position key press
+static const double kMoveStep = 0.8;    // look directions per tick while w or s is held
+static const float kTurnPerPixel = 0.01f;  // radians per pixel dragged
+
+// The camera slot the editor works on.
+static int editSlot(void)
+{
+    return VLM_EDIT_CAMERA_TRACK[VLM_EDIT_ACTIVE_TRACK];
+}
+
+// ---------------------------------------------------------------- keys of every mode
+
+static void togglePause(void)
+{
+    int pausedNow;
+    if (SOUND_ON || CAPTURE) {
+        FMOD_BOOL paused = 0;
+        FMOD_Channel_GetPaused(channel0, &paused);
+        FMOD_Channel_SetPaused(channel0, !paused);
+        SOUND_PAUSED = !paused;
+        pausedNow = SOUND_PAUSED;
+    } else {
+        SOUND_MUTE_PAUSE = 1 - SOUND_MUTE_PAUSE;
+        pausedNow = SOUND_MUTE_PAUSE;
+    }
+    glutSetCursor(pausedNow ? GLUT_CURSOR_CROSSHAIR : GLUT_CURSOR_NONE);
+}
+
+// Moves the edit camera by `delta` along one axis (0 = x, 1 = y); the rotation stays.
+static void nudgeEditCamera(int axis, float delta)
+{
+    vec3 p = {0, 0, 0};
+    vlm_getCameraTrackPos(editSlot(), &p, nullptr);
+    if (axis == 0) p.x += delta;
+    else p.y += delta;
+    vlm_setCameraTrackPos(editSlot(), &p, nullptr);
+}
+
+static void writeEditTrack(void)
+{
+    printf("[EDIT] Writing camera to %s\n", VLM_EDIT_TRACK_FILENAME);
+    fflush(stdout);
+    vlm_saveTrackToFile(editSlot(), VLM_EDIT_TRACK_FILENAME);
+}
+
+static void editorKey(unsigned char key)
+{
+    switch (key) {
+    case 13: vlm_savePosToTrack(editSlot(), (uint32_t)vlm_Get(5)); writeEditTrack(); break;
+    case 'q': writeEditTrack(); break;
+    case 'a': nudgeEditCamera(0, kStep); break;
+    case 'd': nudgeEditCamera(0, -kStep); break;
+    case 'r': nudgeEditCamera(1, kStep); break;
+    case 'f': nudgeEditCamera(1, -kStep); break;
+    case 'w': VLM_KEYSTATE[0] = 1; break;
+    case 's': VLM_KEYSTATE[1] = 1; break;
+    default: break;
+    }
+}
+
+void vlm_handleKeypress(unsigned char key, int x, int y)
+{
+    switch (key) {
+    case ' ': togglePause(); break;
+    case '0': vlm_screenshot((int)vlm_Get(1), (int)vlm_Get(2), "screenshot.png", 0); break;
+    case 27: glutLeaveGameMode(); vlm_clean_exit(); break;
+    default: break;
+    }
+    if (VLM_EDIT_MODE) editorKey(key);
+}
+
+void vlm_handleKeyRelease(unsigned char key, int x, int y)
+{
+    if (key == 's') VLM_KEYSTATE[1] = 0;
+    if (key == 'w') VLM_KEYSTATE[0] = 0;
+}
+
+// ---------------------------------------------------------------- seeking
+
+void vlm_handleSpecialKeys(int key, int x, int y)
+{
+    unsigned int t = vlm_getTime();
+    if (CAPTURE) return;
+    if (key == GLUT_KEY_LEFT) {
+        if (!SOUND_ON) SOUND_MUTE_TIMER = SOUND_MUTE_TIMER - 1000 > 0 ? SOUND_MUTE_TIMER - 1000 : 0;
+        else FMOD_Channel_SetPosition(channel0, t > 1000 ? t - 1000 : 0, FMOD_TIMEUNIT_MS);
+    } else if (key == GLUT_KEY_RIGHT) {
+        if (!SOUND_ON) SOUND_MUTE_TIMER += 1000;
+        else if (t + 1000 < SONGLENGTH && (long long)t + 1000 < DEMO_LENGTH)
+            FMOD_Channel_SetPosition(channel0, t + 1000, FMOD_TIMEUNIT_MS);
+    }
+}
+
+// ---------------------------------------------------------------- mouse
+
+void vlm_handleMouseState(int button, int state, int x, int y)
+{
+    if (button >= 0 && button <= 2) VLM_EDIT_MOUSE[2 + button] = state == GLUT_DOWN ? 1 : 0;
+    VLM_EDIT_MOUSE[0] = x;
+    VLM_EDIT_MOUSE[1] = y;
+}
+
+// Angles past a full turn either way start again at 0.
+static float wrapTurn(float angle)
+{
+    return angle > 360.0f || angle < -360.0f ? 0.0f : angle;
+}
+
+void vlm_handleMouseMove(int x, int y)
+{
+    int dx = VLM_EDIT_MOUSE[0] - x, dy = VLM_EDIT_MOUSE[1] - y;
+    VLM_EDIT_MOUSE[0] = x;
+    VLM_EDIT_MOUSE[1] = y;
+    if (VLM_EDIT_MOUSE[2] && !VLM_EDIT_MOUSE[3] && !VLM_EDIT_MOUSE[4]) {
+        vec3 r = {0, 0, 0};
+        vlm_getCameraTrackPos(editSlot(), nullptr, &r);
+        r.y += dx * kTurnPerPixel;
+        r.x += dy * kTurnPerPixel;
+        r.x = wrapTurn(r.x);
+        r.y = wrapTurn(r.y);
+        vlm_setCameraTrackPos(editSlot(), nullptr, &r);
+    }
+    glutPostRedisplay();
+}
+
+// ---------------------------------------------------------------- edit mode set-up and movement
+
+void vlm_initEditMode(void)
+{
+    printf("[DEV] NOW IN FECKING EDIT MOWD..\n");
+    for (int i = 0; i < 7; i++) {
+        VLM_EDIT_CAMERA_TRACK[i] = vlm_genCameraTrack(0, nullptr);
+        vlm_camera_useTrack(i, VLM_EDIT_CAMERA_TRACK[i]);
+    }
+    VLM_EDIT_ACTIVE_TRACK = 0;
+    printf("FIRST TRACK ID : %d\n", VLM_EDIT_CAMERA_TRACK[1]);
+    glutMouseFunc(vlm_handleMouseState);
+    glutMotionFunc(vlm_handleMouseMove);
+}
+
+// One step of `factor` look directions: the same unnormalised terms the camera uses for its
+// look-at centre, each taken in double precision and stored back as a float.
+static void stepAlongLook(double factor)
+{
+    vec3 p = {0, 0, 0}, r = {0, 0, 0};
+    vlm_getCameraTrackPos(editSlot(), &p, &r);
+    p.x = (float)(p.x + sin((double)r.y) * factor);
+    p.y = (float)(p.y + sin((double)r.x) * factor);
+    p.z = (float)(p.z + cos((double)r.y) * factor);
+    vlm_setCameraTrackPos(editSlot(), &p, &r);
+}
+
+void vlm_moveEditCamera(void)
+{
+    if (VLM_KEYSTATE[0] == 1) stepAlongLook(kMoveStep);
+    if (VLM_KEYSTATE[1] == 1) stepAlongLook(-kMoveStep);
+}

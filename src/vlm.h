@@ -4,6 +4,7 @@
 // handles; reads only "data/tune.mp3" (given by the demo) from disk, streamed by the back end.
 // Sources: vlm.cpp (start-up, clock, tick), music.cpp (music), input.cpp (input and editor).
 #pragma once
+#include "audio.h"
 
 // ---------------------------------------------------------------- working modes (set at start-up)
 extern int SOUND_ON;                  // 1 at start, 0 after -m: the silent clock stands in for music
@@ -30,6 +31,12 @@ extern int DEMO_LENGTH;               // sum of the scene lengths in ms, truncat
 // ---------------------------------------------------------------- input state
 extern int VLM_KEYSTATE[2];           // [0] = w (forward) held, [1] = s (backward) held
 extern int VLM_EDIT_MOUSE[5];         // last x, last y (px), left, middle, right button down (1)
+
+// ---------------------------------------------------------------- sound handles (music.cpp)
+extern FMOD_SYSTEM *system0;          // the sound system; null until the music is loaded
+extern FMOD_SOUND *sound0;            // the music stream
+extern FMOD_CHANNEL *channel0;        // the playing music; null until it starts (reads as 0 ms)
+extern unsigned int version0;         // the back end's version, kept and not otherwise used
 
 // ---------------------------------------------------------------- start-up (vlm.cpp)
 // The start-up choices the command line makes, before any window exists.
