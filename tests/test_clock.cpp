@@ -3,6 +3,7 @@
 #include "gl_context.h"
 #include "vlm.h"
 #include "test_mp3.h"
+#include <gd.h>
 #include <gtest/gtest.h>
 #include <cmath>
 #include <filesystem>
@@ -166,12 +167,21 @@ TEST(Tick, CaptureClockAdvancesEveryTickAndWritesNumberedFrames)
     ASSERT_NE(getcwd(old, sizeof old), nullptr);
     ASSERT_EQ(chdir(dir.c_str()), 0);
     resetClocks(0, 1);
+    vlm_handleResize(320, 180);
     SOUND_MUTE_START = 1;
     SOUND_MUTE_PAUSE = 1;  // pausing does not stop the capture clock
     for (int n = 1; n <= 3; n++) {
         tick();
         EXPECT_EQ(vlm_getTime(), 25u * n);
-        EXPECT_TRUE(std::filesystem::exists("capture/" + std::to_string(n) + ".png")) << n;
+        // Frame n is written by tick n, at the window size the reshape gave.
+        FILE *png = fopen(("capture/" + std::to_string(n) + ".png").c_str(), "rb");
+        ASSERT_NE(png, nullptr) << n;
+        gdImagePtr image = gdImageCreateFromPng(png);
+        fclose(png);
+        ASSERT_NE(image, nullptr) << n;
+        EXPECT_EQ(gdImageSX(image), 320) << n;
+        EXPECT_EQ(gdImageSY(image), 180) << n;
+        gdImageDestroy(image);
     }
     EXPECT_FALSE(std::filesystem::exists("capture/4.png"));
     EXPECT_EQ(SOUND_MUTE_TIMER, 0);
