@@ -15,6 +15,7 @@
 #include <atomic>
 #include <chrono>
 #include <cmath>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <mutex>
@@ -58,6 +59,9 @@ struct FMOD_SYSTEM {
     SDL_AudioDeviceID device;
     std::atomic<long> rate;      // output frames per second: the playing song's rate
     std::atomic<FMOD_CHANNEL *> playing;  // the channel the output mixes; null before playback
+    std::mutex sinkLock;         // guards sinkRestart (null sink only)
+    std::condition_variable sinkWake;
+    bool sinkRestart;            // start the deadlines afresh and take a buffer at once
     FMOD_CHANNEL *channel;       // the one channel, created by the first PlaySound
 };
 
@@ -136,22 +140,37 @@ static void sdlCallback(void *userdata, Uint8 *stream, int len)
 }
 
 // Takes one buffer per period on fixed deadlines from its start, so it keeps real time however
-// late a single wake-up is (a late buffer is followed by an early one).
+// late a single wake-up is (a late buffer is followed by an early one). Playback, a seek or a
+// resume restarts the deadlines with a buffer at once, so the position moves from that moment.
 static void nullSinkLoop(FMOD_SYSTEM *system)
 {
     std::vector<float> buffer(2 * kBufferFrames);
     Clock::time_point start = Clock::now();
-    long rate = system->rate;
     for (unsigned long long k = 1;; k++) {
-        if (system->rate != rate) {  // a song at another rate: deadlines start afresh
-            rate = system->rate;
-            start = Clock::now();
-            k = 1;
-        }
+        long rate = system->rate;
         std::chrono::nanoseconds due(k * kBufferFrames * 1000000000ULL / (unsigned long long)rate);
-        std::this_thread::sleep_until(start + due);
+        {
+            std::unique_lock<std::mutex> lock(system->sinkLock);
+            system->sinkWake.wait_until(lock, start + due, [system] { return system->sinkRestart; });
+            if (system->sinkRestart) {
+                system->sinkRestart = false;
+                start = Clock::now();
+                k = 0;
+            }
+        }
         mixInto(system, buffer.data(), kBufferFrames);
     }
+}
+
+// Asks the null sink to take the next buffer now (no effect on an SDL device).
+static void kickNullSink(FMOD_SYSTEM *system)
+{
+    if (system->output != 2) return;
+    {
+        std::lock_guard<std::mutex> lock(system->sinkLock);
+        system->sinkRestart = true;
+    }
+    system->sinkWake.notify_one();
 }
 
 // ---------------------------------------------------------------- system and output
@@ -175,6 +194,8 @@ FMOD_RESULT FMOD_System_GetVersion(FMOD_SYSTEM *system, unsigned int *version)
 // asked for by name (tests). Returns 0 when no usable device opened.
 static SDL_AudioDeviceID openDevice(FMOD_SYSTEM *system, const char *driver, std::string *why)
 {
+    // SDL would turn Ctrl-C and SIGTERM into events nobody reads: the demo must still stop.
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     if (driver) {
         if (SDL_WasInit(SDL_INIT_AUDIO)) SDL_QuitSubSystem(SDL_INIT_AUDIO);
         SDL_SetHint(SDL_HINT_AUDIODRIVER, driver);
@@ -378,6 +399,7 @@ FMOD_RESULT FMOD_System_PlaySound(FMOD_SYSTEM *system, FMOD_CHANNELINDEX channel
         ch->paused = paused != 0;
     }
     system->playing = ch;
+    kickNullSink(system);
     if (channel) *channel = ch;
     return FMOD_OK;
 }
@@ -402,9 +424,12 @@ FMOD_RESULT FMOD_Channel_SetPosition(FMOD_CHANNEL *channel, unsigned int positio
     // Rounded up, so that the position reads back as exactly the milliseconds asked for.
     unsigned long long frame =
         ((unsigned long long)position * (unsigned long long)sound->rate + 999ULL) / 1000ULL;
-    std::lock_guard<std::mutex> decode(sound->decodeLock);
-    std::lock_guard<std::mutex> state(channel->stateLock);
-    placeAt(channel, frame);
+    {
+        std::lock_guard<std::mutex> decode(sound->decodeLock);
+        std::lock_guard<std::mutex> state(channel->stateLock);
+        placeAt(channel, frame);
+    }
+    kickNullSink(channel->system);
     return FMOD_OK;
 }
 
@@ -422,16 +447,21 @@ FMOD_RESULT FMOD_Channel_SetPaused(FMOD_CHANNEL *channel, FMOD_BOOL paused)
 {
     if (!channel) return FMOD_ERR_INVALID_HANDLE;
     FMOD_SOUND *sound = channel->sound;
-    std::lock_guard<std::mutex> decode(sound->decodeLock);
-    std::lock_guard<std::mutex> state(channel->stateLock);
-    if (paused && !channel->paused) {
-        channel->pausedAt = positionFrames(channel, Clock::now());
-        channel->paused = true;
-    } else if (!paused && channel->paused) {
-        // The decoder ran up to a buffer ahead of the frozen position: resume exactly there.
-        channel->paused = false;
-        placeAt(channel, channel->pausedAt);
+    bool resumed = false;
+    {
+        std::lock_guard<std::mutex> decode(sound->decodeLock);
+        std::lock_guard<std::mutex> state(channel->stateLock);
+        if (paused && !channel->paused) {
+            channel->pausedAt = positionFrames(channel, Clock::now());
+            channel->paused = true;
+        } else if (!paused && channel->paused) {
+            // The decoder ran up to a buffer ahead of the frozen position: resume exactly there.
+            channel->paused = false;
+            placeAt(channel, channel->pausedAt);
+            resumed = true;
+        }
     }
+    if (resumed) kickNullSink(channel->system);
     return FMOD_OK;
 }
 
