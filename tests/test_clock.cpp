@@ -172,6 +172,10 @@ TEST(Tick, CaptureClockAdvancesEveryTickAndWritesNumberedFrames)
     SOUND_MUTE_START = 1;
     SOUND_MUTE_PAUSE = 1;  // pausing does not stop the capture clock
     for (int n = 1; n <= 3; n++) {
+        // The picture shown when tick n runs is frame n: red, green, blue.
+        glClearColor(n == 1, n == 2, n == 3, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glutSwapBuffers();
         tick();
         EXPECT_EQ(vlm_getTime(), 25u * n);
         // Frame n is written by tick n, at the window size the reshape gave.
@@ -182,6 +186,10 @@ TEST(Tick, CaptureClockAdvancesEveryTickAndWritesNumberedFrames)
         ASSERT_NE(image, nullptr) << n;
         EXPECT_EQ(gdImageSX(image), 320) << n;
         EXPECT_EQ(gdImageSY(image), 180) << n;
+        int c = gdImageGetPixel(image, 160, 90);
+        EXPECT_EQ(gdImageRed(image, c), n == 1 ? 255 : 0) << n;
+        EXPECT_EQ(gdImageGreen(image, c), n == 2 ? 255 : 0) << n;
+        EXPECT_EQ(gdImageBlue(image, c), n == 3 ? 255 : 0) << n;
         gdImageDestroy(image);
     }
     EXPECT_FALSE(std::filesystem::exists("capture/4.png"));
