@@ -69,10 +69,12 @@ struct Track {
     float at(long frame, int side) const { return pcm[size_t(2 * frame + side)] / 32768.0f; }
 };
 
-long mtimeOf(const std::string &path)
+// Modification time in ns, -1 when the file is missing.
+long long mtimeOf(const std::string &path)
 {
     struct stat st;
-    return stat(path.c_str(), &st) == 0 ? long(st.st_mtime) : -1;
+    if (stat(path.c_str(), &st) != 0) return -1;
+    return st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
 }
 
 uint32_t le(const unsigned char *p, int bytes)
@@ -89,7 +91,7 @@ const Track &renderedTrack()
     std::string tool = std::string(VLM_BINARY_DIR) + "/tools/gen_music";
     std::string dir = std::string(VLM_BINARY_DIR) + "/music-test";
     std::string wav = dir + "/tune.wav";
-    if (mtimeOf(wav) < mtimeOf(tool)) {
+    if (mtimeOf(wav) <= mtimeOf(tool)) {
         mkdir(dir.c_str(), 0755);
         std::string tmp = wav + "." + std::to_string(getpid());
         std::string cmd = "\"" + tool + "\" --wav \"" + tmp + "\" > /dev/null";

@@ -81,9 +81,9 @@ inline std::vector<Instrument> makeInstruments()
     i = &t[kClapDrum]; i->name = "clap"; i->voice = kClap;
     i->gain = 0.34f; i->reverbSend = 0.2f; i->pan = -0.08f;
     i = &t[kClosedHat]; i->name = "closed hat"; i->voice = kHat;
-    i->drumDecay = 0.022f; i->drumHz = 7500; i->gain = 0.22f; i->pan = 0.25f;
+    i->drumDecay = 0.022f; i->drumHz = 7500; i->gain = 0.22f; i->pan = 0.4f;
     i = &t[kOpenHat]; i->name = "open hat"; i->voice = kHat;
-    i->drumDecay = 0.13f; i->drumHz = 6500; i->gain = 0.16f; i->pan = -0.2f; i->duck = 0.3f;
+    i->drumDecay = 0.13f; i->drumHz = 6500; i->gain = 0.16f; i->pan = -0.35f; i->duck = 0.3f;
     i = &t[kCrashCymbal]; i->name = "crash"; i->voice = kCymbal;
     i->drumDecay = 0.9f; i->drumHz = 3800; i->gain = 0.2f; i->reverbSend = 0.25f;
     i = &t[kTomDrum]; i->name = "tom"; i->voice = kTom;
@@ -124,7 +124,8 @@ inline std::vector<Instrument> makeInstruments()
     i->resonance = 0.15f; i->vibratoCents = 6; i->vibratoHz = 4.5f;
     i->gain = 0.13f; i->reverbSend = 0.45f;
     i = &t[kArp]; i->name = "arp";
-    i->saw = 0.5f; i->pulse = 0.6f; i->pulseWidth = 0.3f; i->amp = {0.001f, 0.1f, 0.0f, 0.08f};
+    i->saw = 0.5f; i->pulse = 0.6f; i->pulseWidth = 0.3f; i->unison = 2; i->detuneCents = 6;
+    i->spread = 0.8f; i->amp = {0.001f, 0.1f, 0.0f, 0.08f};
     i->cutoffHz = 1300; i->envOctaves = 2.0f; i->resonance = 0.45f;
     i->filterEnv = {0.001f, 0.07f, 0.0f, 0.05f}; i->gate = 0.6f;
     i->gain = 0.2f; i->pan = 0.15f; i->delaySend = 0.3f; i->reverbSend = 0.15f; i->duck = 0.4f;

@@ -365,8 +365,8 @@ private:
         for (int k = 0; k < 4; ++k) x = allpass(k, x);
         float v[8];
         for (int k = 0; k < 8; ++k) v[k] = line_[k][at_[k]];
-        wet[0] = 0.35f * (v[0] - v[2] + v[4] - v[6]);
-        wet[1] = 0.35f * (v[1] - v[3] + v[5] - v[7]);
+        wet[0] = 0.45f * (v[0] - v[2] + v[4] - v[6]);
+        wet[1] = 0.45f * (v[1] - v[3] + v[5] - v[7]);
         hadamard(v);
         for (int k = 0; k < 8; ++k) {
             float back = damp_[k].low(v[k]) * gain_[k];
