@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# End to end: a short render yields a playable MP4 whose stream facts ffprobe confirms, whose
+# first frames are the loading screen; an interrupted render leaves no frames and no output.
+#   tests/e2e_render_video.sh SOURCE_DIR STAGE_DIR
+set -uo pipefail
+src=$1 stage=$2
+tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+fail() { echo "FAIL: $*"; exit 1; }
+export TMPDIR=$tmp/frames; mkdir -p "$TMPDIR"
+
+# A short render: 48 frames at 160x96.
+"$src/scripts/render-video" "$stage" "$tmp/short.mp4" 160x96 --frames 48 2>"$tmp/log" \
+  || { cat "$tmp/log"; fail "short render failed"; }
+probe() { ffprobe -v error -select_streams "$1" -show_entries "$2" -of csv=p=0 "$tmp/short.mp4"; }
+[ "$(probe v:0 stream=width,height)" = "160,96" ] || fail "size $(probe v:0 stream=width,height)"
+[ "$(probe v:0 stream=r_frame_rate)" = "40/1" ] || fail "rate $(probe v:0 stream=r_frame_rate)"
+frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames \
+         -of csv=p=0 "$tmp/short.mp4")
+[ "$frames" = "48" ] || fail "frame count $frames"
+[ "$(probe a:0 stream=codec_name)" = "aac" ] || fail "no AAC audio stream"
+[ "$(probe v:0 stream=codec_name)" = "h264" ] || fail "video is not H.264"
+[ -z "$(ls -A "$TMPDIR")" ] || fail "temporary frames left behind"
+
+# The first frames are the loading screen: dark with a thin bright ribbon, nothing else.
+ffmpeg -v error -i "$tmp/short.mp4" -vf "select=eq(n\,2)" -vframes 1 -f rawvideo -pix_fmt gray \
+  "$tmp/f2.gray" || fail "cannot extract a frame"
+python3 - "$tmp/f2.gray" <<'PY' || fail "frame 3 does not look like the loading screen"
+import sys
+px = open(sys.argv[1], "rb").read()
+bright = sum(1 for p in px if p > 128)
+# the ribbon covers a little of the frame; the rest is black
+sys.exit(0 if len(px) == 160 * 96 and bright < len(px) * 0.2 else 1)
+PY
+
+# Interrupting as Ctrl-C does (SIGINT to the job's process group): no output, no partial, no frames.
+set -m
+"$src/scripts/render-video" "$stage" "$tmp/cut.mp4" 160x96 2>/dev/null &
+pid=$!
+for _ in $(seq 1 100); do
+  ls "$TMPDIR"/*/capture/*.png >/dev/null 2>&1 && break; sleep 0.2; done
+kill -INT -- -$pid; wait $pid; set +m
+[ ! -e "$tmp/cut.mp4" ] || fail "interrupted render left an output file"
+ls -A "$tmp" | grep -q partial && fail "interrupted render left a partial file"
+[ -z "$(ls -A "$TMPDIR")" ] || fail "interrupted render left its frames"
+echo "PASS"
