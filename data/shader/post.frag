@@ -1,8 +1,8 @@
 #version 120
 // A scene's post pass. Output 0: the picture, its alpha = how much each pixel glows.
 // Output 1: the glow source (picture times glow). "fade": on dark paper 0..1 fades in from
-// black (below 0 stays black); on light paper 0 shows the negative, which fades to black
-// by -1; above 1 is a flash that makes everything glow.
+// black (below 0 stays black); on light paper it turns block by block to the negative (all
+// of it at 0), which fades to black by -1; above 1 is a flash that makes everything glow.
 uniform sampler2D picture; // unit 0
 uniform float fade;
 
@@ -34,8 +34,12 @@ void main()
         glow = lightPaper ? 0.0 : smoothstep(0.2, 0.8, luma(pic));
     }
     float flash = max(fade - 1.0, 0.0);
-    if (lightPaper) { // below 1 the paper turns to its negative (at 0), which fades out by -1
-        float positive = clamp(fade, 0.0, 1.0);
+    if (lightPaper) {
+        // Below 1 the paper turns to its negative block by block, in a fixed random order
+        // (all of it at 0), and the negative fades out by -1.
+        vec2 block = floor(gl_TexCoord[0].st * vec2(96.0, 54.0));
+        float order = fract(sin(dot(block, vec2(12.9898, 78.233))) * 43758.5453);
+        float positive = order < fade ? 1.0 : 0.0;
         pic = mix(1.0 - pic, pic, positive) * clamp(1.0 + fade, 0.0, 1.0);
         glow = (1.0 - positive) * 0.6 * luma(pic) + 0.12 * flash;
     } else {
