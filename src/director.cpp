@@ -7,6 +7,8 @@
 #include <cstdio>
 
 float sceneTime[DIRECTOR_SCENE_SLOTS];
+// Every scene change falls on a bar line of the music (128 bpm, 1.875 s a bar).
+const float SCENE_DURATIONS[DIRECTOR_SCENES] = {30.0f, 15.0f, 30.0f, 7.5f, 45.0f, 22.5f, 66.0f};
 int queue = -1;
 float loadingTime = 0;
 int songStartPosition = 0;

@@ -16,6 +16,8 @@
 #define DIRECTOR_SCENES 7       // scene blocks 0..6
 
 extern float sceneTime[DIRECTOR_SCENE_SLOTS]; // duration of each scene, seconds
+// The durations loading stage 1 stores into sceneTime, seconds: 216 s in all.
+extern const float SCENE_DURATIONS[DIRECTOR_SCENES];
 extern int queue;             // current scene; -1 while loading (no block runs)
 extern float loadingTime;     // music time (s) at which the current scene began
 extern int songStartPosition; // ms at which playback starts for a start scene above 0

@@ -35,7 +35,7 @@ void loading_stageScenes(void)
     post0_shader = vlm_loadShader(nullptr, POST_FRAG);
     scene0_shader2 = vlm_loadShader(LINES_VERT, LINES_FRAG);
     fbo0 = windowTarget();
-    sceneTime[0] = 30.0f;
+    sceneTime[0] = SCENE_DURATIONS[0];
 
     scene1_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
     post1_shader = vlm_loadShader(nullptr, POST_FRAG);
@@ -45,7 +45,7 @@ void loading_stageScenes(void)
     camera_prop1 = vlm_loadOBJ("data/models/camera_prop.obj");
     suntex1 = vlm_loadPNG("data/textures/sun_summer.png");
     fbo1 = windowTarget();
-    sceneTime[1] = 15.0f;
+    sceneTime[1] = SCENE_DURATIONS[1];
 
     scene2_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
     post2_shader = vlm_loadShader(nullptr, POST_FRAG);
@@ -53,13 +53,13 @@ void loading_stageScenes(void)
     spikepelare2 = vlm_loadOBJ("data/models/spikepelare.obj"); // a model of its own
     smile2 = vlm_loadOBJ("data/models/smilecube.obj");
     fbo2 = windowTarget();
-    sceneTime[2] = 30.0f;
+    sceneTime[2] = SCENE_DURATIONS[2];
 
     scene3_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
     post3_shader = vlm_loadShader(nullptr, POST_FRAG);
     scene3_shader2 = vlm_loadShader(LINES_VERT, LINES_FRAG);
     fbo3 = windowTarget();
-    sceneTime[3] = 7.5f;
+    sceneTime[3] = SCENE_DURATIONS[3];
 
     scene4_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
     post4_shader = vlm_loadShader(nullptr, POST_FRAG);
@@ -68,7 +68,7 @@ void loading_stageScenes(void)
     bug_wheel4 = vlm_loadOBJ("data/models/bug_wheel.obj");
     bug_body4 = vlm_loadOBJ("data/models/bug_body.obj");
     fbo4 = windowTarget();
-    sceneTime[4] = 45.0f;
+    sceneTime[4] = SCENE_DURATIONS[4];
 
     scene5_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
     post5_shader = vlm_loadShader(nullptr, POST_FRAG);
@@ -76,7 +76,7 @@ void loading_stageScenes(void)
     scene5_shader2_1 = vlm_loadShader("data/shader/scene5_1.vert", "data/shader/scene5_1.frag");
     reactor5 = vlm_loadOBJ("data/models/reactor.obj");
     fbo5 = windowTarget();
-    sceneTime[5] = 22.5f;
+    sceneTime[5] = SCENE_DURATIONS[5];
 
     scene6_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
     post6_shader = vlm_loadShader(nullptr, POST_FRAG);
@@ -85,7 +85,7 @@ void loading_stageScenes(void)
     pipe6 = vlm_loadOBJ("data/models/pipe.obj");
     ring6 = vlm_loadOBJ("data/models/ring.obj");
     fbo6 = windowTarget();
-    sceneTime[6] = 66.0f;
+    sceneTime[6] = SCENE_DURATIONS[6];
 }
 
 void loading_stageChain(void)

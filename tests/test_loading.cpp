@@ -1,0 +1,232 @@
+// Staged loading: which frame runs which stage, when the bar completes for wide and narrow
+// windows, the ribbon drawn into a real window, and the ids the stages create from the
+// staged data set, in order; then the chain those resources make carries a picture to the
+// window between black bands.
+#include "director.h"
+#include "fbo.h"
+#include "gl_context.h"
+#include "models_obj.h"
+#include "noise.h"
+#include "shader.h"
+#include "vlm.h"
+#include <gtest/gtest.h>
+#include <unistd.h>
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+struct LoadingRun {
+    std::vector<int> stageOfFrame; // stage run in frame k + 1 (0 = none)
+    int completeFrame;             // 1-based frame in which loading completed
+};
+
+// Runs the loading arithmetic frame by frame for a window `W` pixels wide.
+LoadingRun runLoading(float W)
+{
+    loading_reset();
+    LoadingRun run{{}, 0};
+    for (int frame = 1; frame <= 100000; frame++) {
+        int stage = loading_selectStage();
+        run.stageOfFrame.push_back(stage);
+        if (loading_advanceBar(stage != 0, W)) {
+            run.completeFrame = frame;
+            break;
+        }
+    }
+    return run;
+}
+
+TEST(LoadingStages, AWideWindowRunsTheFiveStagesInFramesOneToFiveAndCompletes58FramesLater)
+{
+    LoadingRun run = runLoading(1280);
+    ASSERT_GE(run.stageOfFrame.size(), 5u);
+    EXPECT_EQ(std::vector<int>(run.stageOfFrame.begin(), run.stageOfFrame.begin() + 5),
+              (std::vector<int>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(run.completeFrame, 5 + 58);
+    for (size_t k = 5; k < run.stageOfFrame.size(); k++) EXPECT_EQ(run.stageOfFrame[k], 0);
+    EXPECT_GT(progress, 1280 / 17.0f);
+}
+
+TEST(LoadingStages, ANarrowWindowCompletesBeforeTheLaterStagesRun)
+{
+    struct { float W; int completeFrame; int lastStage; } cases[] = {
+        {41, 5, 5},  // the narrowest window that runs all five stages
+        {40, 4, 4},  // completes after stage 4: no render targets for the chain
+        {10, 2, 2},
+        {1, 1, 1},   // only the scene resources: the chain has no programs
+    };
+    for (auto c : cases) {
+        LoadingRun run = runLoading(c.W);
+        EXPECT_EQ(run.completeFrame, c.completeFrame) << "W " << c.W;
+        EXPECT_EQ(run.stageOfFrame.back(), c.lastStage) << "W " << c.W;
+    }
+}
+
+TEST(LoadingStages, EveryUsualWidthCompletesAndABarExactlyAtTheEndStillCompletes)
+{
+    for (int W = 640; W <= 3840; W += 16) EXPECT_GT(runLoading((float)W).completeFrame, 5) << W;
+    // A bar that lands exactly on W / 17 grows once more and completes in that frame.
+    loading_reset();
+    for (int i = 0; i < 5; i++) loading_selectStage();
+    progress = 1280.0f / 34 * 2;
+    EXPECT_TRUE(loading_advanceBar(0, 1280));
+}
+
+// ---------------------------------------------------------------- on a real window
+
+class LoadingGL : public ::testing::Test {
+protected:
+    static void SetUpTestSuite()
+    {
+        vlmTestGLContext(320, 180);
+        vlm_globalX = 320; // the size the reshape callback would have stored
+        vlm_globalY = 180;
+        ASSERT_EQ(chdir(VLM_STAGE_DIR), 0);
+        SOUND_ON = 0;
+    }
+};
+
+// Reads the whole 320 x 180 back buffer as RGBA.
+std::vector<unsigned char> readWindow()
+{
+    std::vector<unsigned char> px(320 * 180 * 4);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 320, 180, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    return px;
+}
+
+TEST_F(LoadingGL, TheRibbonFollowsTheNoiseAndOnlyGrowsInLength)
+{
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glDrawBuffer(GL_BACK);
+    glViewport(0, 0, 320, 180);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glDisable(GL_DEPTH_TEST);
+    glDisable(GL_LIGHTING);
+    glUseProgram(0);
+    const float W = 320, x0 = W / -34;
+    std::vector<unsigned char> shorter, longer;
+    for (float length : {x0 * -1 + 0.0f, x0 * -1 + 1.0f}) { // ends at x = 0, then at x = 1
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT);
+        glColor4f(1, 1, 1, 1);
+        progress = length;
+        loading_drawRibbon(W);
+        (shorter.empty() ? shorter : longer) = readWindow();
+    }
+    int litShort = 0, litLong = 0, litLongLeft = 0;
+    for (int y = 0; y < 180; y++)
+        for (int x = 0; x < 320; x++) {
+            bool s = shorter[(y * 320 + x) * 4] > 128, l = longer[(y * 320 + x) * 4] > 128;
+            litShort += s;
+            litLong += l;
+            litLongLeft += l && x < 158;
+            if (s) {
+                EXPECT_TRUE(l) << x << "," << y; // the longer ribbon covers the shorter one
+            }
+            if (x > 162) {
+                EXPECT_FALSE(s) << x << "," << y;
+            }
+        }
+    EXPECT_GT(litShort, 0);
+    EXPECT_GT(litLong, litShort);
+    EXPECT_LE(litLongLeft, litShort);
+    // Every lit pixel lies on the centre line through the columns (x0 + 0.1 k, noise / 5),
+    // within the line's rise over the pixel's width and two pixels of rasterisation.
+    auto centre = [&](float x) {
+        int k = (int)((x - x0) / 0.1f);
+        float xa = x0 + 0.1f * k, xb = xa + 0.1f;
+        float ya = vlm_perlin2DNoise(xa * 10000 / 100, 0, 33) / 5;
+        float yb = vlm_perlin2DNoise(xb * 10000 / 100, 0, 33) / 5;
+        return ya + (yb - ya) * (x - xa) / 0.1f;
+    };
+    for (int y = 0; y < 180; y++)
+        for (int x = 0; x < 160; x++) {
+            if (shorter[(y * 320 + x) * 4] <= 128) continue;
+            float ndcLeft = -1 + 2 * x / 320.0f, ndcRight = -1 + 2 * (x + 1) / 320.0f;
+            float a = (centre(ndcLeft) + 1) * 90, b = (centre(ndcRight) + 1) * 90;
+            float lo = std::min(a, b) - 2, hi = std::max(a, b) + 2;
+            EXPECT_TRUE(y + 0.5f >= lo && y + 0.5f <= hi) << "pixel " << x << "," << y;
+        }
+}
+
+TEST_F(LoadingGL, StagesCreateEveryResourceInOrderAndTheChainCarriesAPictureBetweenBands)
+{
+    int firstShader = vlm_loadShader(nullptr, "data/shader/PP/first.frag") + 1;
+    int firstTarget = vlm_loadFBO(8, 8) + 1;
+    int firstModel = CURRENT_OBJ_ID;
+
+    loading_stageScenes();
+    int s = firstShader;
+    std::vector<int> shaders = {
+        scene0_shader, post0_shader, scene0_shader2, scene1_shader, post1_shader, scene1_shader2,
+        scene2_shader, post2_shader, scene2_shader2, scene3_shader, post3_shader, scene3_shader2,
+        scene4_shader, post4_shader, scene4_shader2, scene4_shader2_1,
+        scene5_shader, post5_shader, scene5_shader2, scene5_shader2_1,
+        scene6_shader, post6_shader, scene6_shader2, scene6_shader2_1};
+    for (size_t i = 0; i < shaders.size(); i++) EXPECT_EQ(shaders[i], s + (int)i) << i;
+    std::vector<int> targets = {fbo0, fbo1, fbo2, fbo3, fbo4, fbo5, fbo6};
+    for (size_t i = 0; i < targets.size(); i++) EXPECT_EQ(targets[i], firstTarget + (int)i);
+    std::vector<int> models = {spikepelare1, camera1, camera_prop1, spikepelare2, smile2,
+                               bug_wheel4, bug_body4, reactor5, pipe6, ring6};
+    for (size_t i = 0; i < models.size(); i++) EXPECT_EQ(models[i], firstModel + (int)i) << i;
+    EXPECT_NE(spikepelare1, spikepelare2); // the same file, two models
+    EXPECT_NE(suntex1, 0u);
+    for (int i = 0; i < DIRECTOR_SCENE_SLOTS; i++)
+        EXPECT_EQ(sceneTime[i], i < DIRECTOR_SCENES ? SCENE_DURATIONS[i] : 0.0f) << i;
+
+    loading_stageChain();
+    for (int i = 0; i < 5; i++) EXPECT_EQ(VLM_PP[i][PP_PROGRAM], s + 24 + i);
+    loading_stageMusic(); // sound off: returns at once
+    loading_stageTargets();
+    for (int i = 0; i < 4; i++) EXPECT_EQ(VLM_PP[i][PP_TARGET], firstTarget + 7 + i);
+
+    // A scene picture of white with a teal square, through the post pass and the chain.
+    unsigned fbotex = vlm_enableFBO(fbo0, 1, 1, 1);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glColor3f(0, 0.5f, 0.5f);
+    glRecti(0, 0, 1, 1); // the upper right quarter
+    director_scenePostPass(post0_shader, 1.0f, fbotex);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    VLM_SCREEN_RGBDIST = VLM_SCREEN_DIST = VLM_SCREEN_WOBBLE = 0;
+    director_postChain(320, 180);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+
+    std::vector<unsigned char> px = readWindow();
+    auto at = [&](int x, int y) { return &px[(y * 320 + x) * 4]; };
+    for (int x : {5, 160, 314}) {
+        for (int y : {0, 4, 175, 179}) { // the bands: 5 % of 180 = 9 rows each
+            EXPECT_LT(at(x, y)[0] + at(x, y)[1] + at(x, y)[2], 10) << x << "," << y;
+        }
+    }
+    unsigned char *paper = at(80, 50), *square = at(240, 130);
+    EXPECT_GT(paper[0], 200); // white paper stays light
+    EXPECT_GT(paper[1], 200);
+    EXPECT_LT(square[0], 60);  // the teal square keeps its hue
+    EXPECT_GT(square[1], 90);
+    EXPECT_GT(square[2], 90);
+
+    // "fade" 0 turns the picture black; the bands stay black.
+    fbotex = vlm_enableFBO(fbo0, 1, 1, 1);
+    director_scenePostPass(post0_shader, 0.0f, fbotex);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    director_postChain(320, 180);
+    px = readWindow();
+    EXPECT_LT(at(80, 50)[0] + at(80, 50)[1], 20);
+}
+
+} // namespace
