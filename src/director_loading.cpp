@@ -111,7 +111,11 @@ void loading_stageTargets(void)
 
 void loading_drawRibbon(float W)
 {
-    // Columns sit at fixed x and the noise depends on x only: the ribbon only grows.
+    // Columns sit at fixed x and the noise depends on x only: the ribbon only grows. The
+    // window is not cleared while loading, so its depth buffer holds whatever it held: the
+    // ribbon ignores it.
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
     glBegin(GL_TRIANGLE_STRIP);
     for (float x = W / -34; W / -34 + progress > x; x += 0.1f) {
         float n = vlm_perlin2DNoise(x * 10000 / 100, 0, 33);
@@ -119,6 +123,7 @@ void loading_drawRibbon(float W)
         glVertex3f(x, n / 5 - 0.005f, 0);
     }
     glEnd();
+    glPopAttrib();
 }
 
 int loadingFrame(void)
