@@ -18,6 +18,7 @@ void main()
     float band = floor(uv.y * 48.0);
     float tear = fract(sin(band * 12.9898 + floor(timer * 20.0) * 78.233) * 43758.5453) - 0.5;
     uv.x += tear * dist_ammount * 0.015;
+    uv = clamp(uv, 0.003, 0.997); // the textures repeat: keep the far edge from bleeding in
     vec2 split = vec2(rgb_ammount * 0.0003, 0.0);
     vec3 c = vec3(texture2D(Texture0, uv + split).r, texture2D(Texture0, uv).g,
                   texture2D(Texture0, uv - split).b);

@@ -4,13 +4,20 @@
 uniform sampler2D source;
 uniform int Width; // window size in pixels along the blur
 
+// The source `offset` (texture units) along the blur; the edge texel repeats rather than
+// the texture wrapping round to the far side.
+vec3 tap(vec2 uv, float offset)
+{
+    float lo = 0.5 / float(Width);
+    return texture2D(source, vec2(clamp(uv.x + offset, lo, 1.0 - lo), uv.y)).rgb;
+}
+
 void main()
 {
-    float step = 2.0 / float(Width);
     vec2 uv = gl_TexCoord[0].st;
-    vec2 d1 = 1.3846 * vec2(step, 0.0), d2 = 3.2308 * vec2(step, 0.0);
-    vec3 c = texture2D(source, uv).rgb * 0.2270;
-    c += (texture2D(source, uv + d1).rgb + texture2D(source, uv - d1).rgb) * 0.3162;
-    c += (texture2D(source, uv + d2).rgb + texture2D(source, uv - d2).rgb) * 0.0703;
+    float d1 = 2.0 * 1.3846 / float(Width), d2 = 2.0 * 3.2308 / float(Width);
+    vec3 c = tap(uv, 0.0) * 0.2270;
+    c += (tap(uv, d1) + tap(uv, -d1)) * 0.3162;
+    c += (tap(uv, d2) + tap(uv, -d2)) * 0.0703;
     gl_FragColor = vec4(c, 1.0);
 }
