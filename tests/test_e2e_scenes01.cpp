@@ -158,7 +158,7 @@ std::vector<Picture> captureFrames(StageCopy &stage, int frames)
 const int LOADING_FRAMES_320 = 16; // five stages, then the bar to 320 / 17
 const int FRAMES = 60;             // loading and the first second of scene 0
 
-TEST(EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFilesAndDataVfile)
+TEST(Scenes01EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFilesAndDataVfile)
 {
     StageCopy loose("loose"), packed("packed");
     loose.run("rm -f '" + loose.path("data.vfile") + "'");
@@ -197,7 +197,7 @@ TEST(EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFilesAndDataV
     }
 }
 
-TEST(EndToEnd, SceneOneOnTheSilentClockIsLightPaperUnlikeSceneZero)
+TEST(Scenes01EndToEnd, SceneOneOnTheSilentClockIsLightPaperUnlikeSceneZero)
 {
     StageCopy stage("scene1");
     stage.start({"-nf", "-w", "320", "-h", "180", "-m", "-s", "1"});
