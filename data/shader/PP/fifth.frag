@@ -18,10 +18,13 @@ void main()
     float band = floor(uv.y * 48.0);
     float tear = fract(sin(band * 12.9898 + floor(timer * 20.0) * 78.233) * 43758.5453) - 0.5;
     uv.x += tear * dist_ammount * 0.015;
-    uv = clamp(uv, 0.003, 0.997); // the textures repeat: keep the far edge from bleeding in
-    vec2 split = vec2(rgb_ammount * 0.0003, 0.0);
-    vec3 c = vec3(texture2D(Texture0, uv + split).r, texture2D(Texture0, uv).g,
-                  texture2D(Texture0, uv - split).b);
+    vec2 split = vec2(rgb_ammount * 0.00015, 0.0);
+    // The textures repeat: every tap stays inside so the far edge never bleeds in.
+    vec2 lo = vec2(0.003), hi = vec2(0.997);
+    vec3 c = vec3(texture2D(Texture0, clamp(uv + split, lo, hi)).r,
+                  texture2D(Texture0, clamp(uv, lo, hi)).g,
+                  texture2D(Texture0, clamp(uv - split, lo, hi)).b);
+    uv = clamp(uv, lo, hi);
     c += texture2D(Texture1, uv).rgb * 1.5 + texture2D(Texture2, uv).rgb * 0.25;
     vec3 over = max(c - 0.9, 0.0);
     c = min(c, 0.9) + 0.1 * (1.0 - exp(-over * 10.0));
