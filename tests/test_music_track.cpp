@@ -1,6 +1,7 @@
 // The music: the synthesiser's parts, the score, the rendered track (gen_music --wav, before
 // encoding) and the staged tune.mp3 as the decoder and our sound layer read it.
 #include "../tools/music.h"
+#include "audio.h"
 
 #include <gtest/gtest.h>
 #include <kiss_fftr.h>
@@ -607,6 +608,24 @@ TEST(MusicMp3, DecodesToTheRenderedLengthFromTheFirstSampleWithoutClipping)
         if (sum > best) { best = sum; bestOffset = offset; }
     }
     EXPECT_EQ(bestOffset, 0);
+}
+
+TEST(MusicMp3, OurSoundLayerOpensItWithTheRenderedLength)
+{
+    const Track &t = renderedTrack();
+    ASSERT_GT(t.frames(), 0);
+    // The calls the music module makes, with its values.
+    FMOD_SYSTEM *system = nullptr;
+    FMOD_SOUND *sound = nullptr;
+    unsigned int version = 0, lengthMs = 0;
+    ASSERT_EQ(FMOD_System_Create(&system), FMOD_OK);
+    ASSERT_EQ(FMOD_System_GetVersion(system, &version), FMOD_OK);
+    ASSERT_EQ(FMOD_System_Init(system, 1, FMOD_INIT_NORMAL, nullptr), FMOD_OK);
+    ASSERT_EQ(FMOD_System_CreateSound(system, VLM_STAGE_DIR "/data/tune.mp3", 200, nullptr, &sound), FMOD_OK);
+    ASSERT_EQ(FMOD_Sound_GetLength(sound, &lengthMs, FMOD_TIMEUNIT_MS), FMOD_OK);
+    EXPECT_GE(lengthMs, 220000u);
+    double renderedMs = t.frames() * 1000.0 / kRate;
+    EXPECT_LE(std::fabs(lengthMs - renderedMs), 1152 * 1000.0 / kRate + 1.0);  // one frame, rounding
 }
 
 TEST(MusicMp3, TheToolWritesTheSameBytesEveryTime)
