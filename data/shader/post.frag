@@ -8,19 +8,20 @@ uniform float fade;
 
 float luma(vec3 c) { return dot(c, vec3(0.299, 0.587, 0.114)); }
 
-// The brightness of the paper at `uv`; ink counts as neither light nor dark.
-float paperAt(vec2 uv)
+// Adds the brightness of the paper at `uv` to x and one sample to y; ink is not paper.
+vec2 paperAt(vec2 uv)
 {
     vec4 s = texture2D(picture, uv);
-    return s.a < 0.5 ? 0.5 : luma(s.rgb);
+    return s.a < 0.5 ? vec2(0.0) : vec2(luma(s.rgb), 1.0);
 }
 
 void main()
 {
     vec4 s = texture2D(picture, gl_TexCoord[0].st);
-    float paper = paperAt(vec2(0.02, 0.5)) + paperAt(vec2(0.98, 0.5)) +
-                  paperAt(vec2(0.5, 0.04)) + paperAt(vec2(0.5, 0.96));
-    bool lightPaper = paper > 2.0;
+    // The edges of the frame tell light paper from dark; taps that land on ink abstain.
+    vec2 paper = paperAt(vec2(0.015, 0.5)) + paperAt(vec2(0.985, 0.5)) +
+                 paperAt(vec2(0.5, 0.03)) + paperAt(vec2(0.5, 0.97));
+    bool lightPaper = paper.x > 0.5 * paper.y && paper.y > 0.0;
 
     vec3 pic;
     float glow;
