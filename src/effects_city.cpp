@@ -285,15 +285,15 @@ VlmCityGeometry vlm_buildCity(int width, int height, const float *values, const 
                                                  "than 0 or 1\n", path, x, y));
         }
     city.side = map.n;
+    // Walls are counted first so that a city with too much wall allocates nothing else.
+    findWalls(map, &city.segments);
+    if (!countWallUnits(city.segments, &city.wallUnits))
+        return cityError(city, "[!] vlm_drawCity() couldn't allocate wallmemory\n");
     size_t room = (size_t)map.n * map.n * 4;  // vertices: N x N quads each, zero-filled
     city.groundPos.assign(room * 3, 0.0f), city.groundNormal.assign(room * 3, 0.0f);
     city.groundTex.assign(room * 2, 0.0f);
     city.roofPos.assign(room * 3, 0.0f), city.roofNormal.assign(room * 3, 0.0f);
     city.roofTex.assign(room * 2, 0.0f);
-
-    findWalls(map, &city.segments);
-    if (!countWallUnits(city.segments, &city.wallUnits))
-        return cityError(city, "[!] vlm_drawCity() couldn't allocate wallmemory\n");
     size_t wallVertices = (size_t)city.wallUnits * 4;
     city.wallPos.assign(wallVertices * 3, 0.0f), city.wallNormal.assign(wallVertices * 3, 0.0f);
     city.wallTex.assign(wallVertices * 2, 0.0f);

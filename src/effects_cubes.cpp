@@ -25,8 +25,10 @@ static void cubeVertex(float s, const float *corner)
 
 void vlm_drawTexturedCube(float s, unsigned texture)
 {
-    glEnable(GL_TEXTURE_2D);  // on the unit active on entry
+    // Texturing is switched on for unit 0 itself, not for whichever unit was active on entry
+    // (after the multi-textured cube that is unit 2, and the cube would come out untextured).
     glActiveTexture(GL_TEXTURE0);
+    glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
     glColor4f(1, 1, 1, 1);
     glBegin(GL_QUADS);

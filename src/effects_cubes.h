@@ -3,8 +3,8 @@
 // shader. No normals are given. Owns nothing.
 #pragma once
 
-// A cube of half edge `s` with `texture` on every face (unit 0), in white; unit 0 is left
-// active with GL_TEXTURE_2D disabled.
+// A cube of half edge `s` with `texture` on every face (unit 0, whichever unit was active),
+// in white; unit 0 is left active with GL_TEXTURE_2D disabled.
 void vlm_drawTexturedCube(float s, unsigned texture);
 // The same cube; each non-zero texture k is bound on unit k, every corner gives its (u, v) to
 // units 0, 1 and 2. GL_TEXTURE_2D is disabled on all three units after; unit 2 is left active.
