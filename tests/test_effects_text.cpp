@@ -98,22 +98,6 @@ size_t polygonsOf(const std::function<void()> &draw)
 
 // ---------------------------------------------------------------- cube text
 
-TEST(CubeFont, TheTableHoldsTheGlyphPolylines)
-{
-    const int points[VLM_CUBEFONT_GLYPHS] = {9, 13, 9, 9, 13, 10, 10, 12, 9, 8, 11, 8, 12, 7,
-                                             6, 6,  7, 8, 9, 10, 9,  7,  6, 11, 10, 5, 7, 7};
-    for (int g = 0; g < VLM_CUBEFONT_GLYPHS; g++) {
-        EXPECT_EQ(vlm_cubeGlyphPoints(g), points[g]) << g;
-        EXPECT_EQ(char_array[g][0], -0.01f) << g;
-        EXPECT_EQ(char_array[g][1], 15) << g;
-        for (int k = 2 * points[g]; k < VLM_CUBEFONT_FLOATS; k++) EXPECT_EQ(char_array[g][k], 0);
-    }
-    EXPECT_EQ(memcmp(char_array[26], char_array[27], sizeof char_array[26]), 0);
-    // The "k" holds both kinds of stand-in values: (0.99, -0.01) as its fifth point.
-    EXPECT_EQ(char_array[10][8], 0.99f);
-    EXPECT_EQ(char_array[10][9], -0.01f);
-}
-
 TEST(CubeText, WholeLettersAreTypedAndTheNextOneGrows)
 {
     textView();
