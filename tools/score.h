@@ -327,6 +327,7 @@ inline std::vector<Section> makeSections()
     // 45-75 s: the corridor with particles and the cube. Everything plays.
     Section full{"full", 24, 16, "Am F C G", {}};
     full.parts = {
+        level(bars(part(kImpactFx, kHits, once()), 0, 1), 0.7f, 0.7f),
         bars(part(kCrashCymbal, kHits, once()), 0, 1),
         bars(part(kCrashCymbal, kHits, once()), 8, 9),
         part(kRollBass, kBass, ".030.030.030.030", 28),
