@@ -248,3 +248,20 @@ TEST(CameraView, TrackPathJoinsConsecutiveRecordedKeys)
     EXPECT_EQ(near(160, 120)[1], 255); // the second goes up from the centre
     EXPECT_EQ(near(120, 90)[1], 0);    // nothing closes the path
 }
+
+TEST(CameraView, OutsideEditModeTheTrackFollowsTheClockWithoutAxes)
+{
+    vlm_camera_useTrack(9, (int)(loadTrack("view.vtrack", TWO_KEYS) - CAMERA_TRACK));
+    CAPTURE = 1; // the capture clock stands still at 2000 ms
+    CAPTURE_TIMER = 2000;
+    drawFrame([] { vlm_useCamera(9); });
+    CAPTURE = 0;
+    const vec3 &e = CAMERA[9]->position;
+    expectVec(e, 6, 2, 2);
+    EXPECT_EQ(near(160, 150), (std::vector<int>{0, 0, 0})); // no axes
+    // The view is the look-at from the eased eye: the eye maps to the origin of eye space.
+    float m[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, m);
+    for (int row = 0; row < 3; row++)
+        EXPECT_NEAR(m[row] * e.x + m[4 + row] * e.y + m[8 + row] * e.z + m[12 + row], 0, 1e-3);
+}
