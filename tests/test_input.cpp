@@ -210,3 +210,203 @@ TEST(Mouse, ButtonStateAndPositionAreRecorded)
         EXPECT_EQ(VLM_EDIT_MOUSE[4], r.right) << r.button;
     }
 }
+
+// ---------------------------------------------------------------- the camera editor
+
+// Edit mode as start-up sets it (once per process: the edit tracks take the first track ids),
+// with the edit camera at `position`, looking along `rotation`.
+static void editMode(vec3 position, vec3 rotation)
+{
+    static bool made = false;
+    openWindow();
+    if (!made) {
+        testing::internal::CaptureStdout();
+        vlm_initEditMode();
+        std::string out = testing::internal::GetCapturedStdout();
+        EXPECT_EQ(out, "[DEV] NOW IN FECKING EDIT MOWD..\nFIRST TRACK ID : 1\n");
+        made = true;
+    }
+    resetModes(0, 0, 1);
+    vlm_setCameraTrackPos(VLM_EDIT_CAMERA_TRACK[0], &position, &rotation);
+}
+
+static vec3 editPosition()
+{
+    vec3 p = {-99, -99, -99};
+    vlm_getCameraTrackPos(VLM_EDIT_CAMERA_TRACK[VLM_EDIT_ACTIVE_TRACK], &p, nullptr);
+    return p;
+}
+
+static vec3 editRotation()
+{
+    vec3 r = {-99, -99, -99};
+    vlm_getCameraTrackPos(VLM_EDIT_CAMERA_TRACK[VLM_EDIT_ACTIVE_TRACK], nullptr, &r);
+    return r;
+}
+
+#define EXPECT_VEC3_EQ(v, ex, ey, ez) \
+    do { \
+        vec3 v_ = (v); \
+        EXPECT_EQ(v_.x, (float)(ex)); \
+        EXPECT_EQ(v_.y, (float)(ey)); \
+        EXPECT_EQ(v_.z, (float)(ez)); \
+    } while (0)
+
+TEST(Editor, SetUpPutsSevenEmptyTracksOnSlotsZeroToSix)
+{
+    editMode({0, 0, 0}, {0, 0, 0});
+    EXPECT_EQ(VLM_EDIT_ACTIVE_TRACK, 0);
+    for (int i = 0; i < 7; i++) {
+        EXPECT_EQ(VLM_EDIT_CAMERA_TRACK[i], i);
+        EXPECT_EQ(CAMERA[i], &CAMERA_TRACK[VLM_EDIT_CAMERA_TRACK[i]]) << i;
+        EXPECT_EQ(CAMERA_TRACK[VLM_EDIT_CAMERA_TRACK[i]].kind, VLM_TRACK_EMPTY) << i;
+    }
+}
+
+TEST(Editor, PositionKeysMoveOneUnitAndLeaveTheRotation)
+{
+    editMode({0, 0, 0}, {0.1f, 0.2f, 0.3f});
+    struct Row { unsigned char key; float x, y; };
+    const Row rows[] = {
+        {'a', 1, 0}, {'a', 2, 0}, {'d', 1, 0}, {'r', 1, 1}, {'f', 1, 0}, {'f', 1, -1},
+        {'A', 1, -1}, {'D', 1, -1}, {'R', 1, -1}, {'x', 1, -1},  // capitals and others: nothing
+    };
+    for (const Row &r : rows) {
+        vlm_handleKeypress(r.key, 0, 0);
+        EXPECT_VEC3_EQ(editPosition(), r.x, r.y, 0);
+    }
+    EXPECT_VEC3_EQ(editRotation(), 0.1f, 0.2f, 0.3f);
+}
+
+// One movement step as the editor takes it: double-precision terms stored back as floats.
+static vec3 stepped(vec3 p, vec3 r, double factor)
+{
+    p.x = (float)(p.x + sin((double)r.y) * factor);
+    p.y = (float)(p.y + sin((double)r.x) * factor);
+    p.z = (float)(p.z + cos((double)r.y) * factor);
+    return p;
+}
+
+TEST(Editor, HeldWAndSMoveAlongTheLookDirectionEveryTick)
+{
+    const vec3 start = {1, 2, 3}, look = {0.3f, 0.5f, 0};
+    editMode(start, look);
+    SOUND_ON = 1;  // keep the clocks out of it
+    vlm_handleKeypress('w', 0, 0);
+    EXPECT_EQ(VLM_KEYSTATE[0], 1);
+    vlm_update(0);
+    vec3 expected = stepped(start, look, 0.8);
+    EXPECT_VEC3_EQ(editPosition(), expected.x, expected.y, expected.z);
+    vlm_update(0);
+    expected = stepped(expected, look, 0.8);
+    EXPECT_VEC3_EQ(editPosition(), expected.x, expected.y, expected.z);
+
+    vlm_handleKeypress('s', 0, 0);  // both held: forward, then backward
+    vlm_update(0);
+    expected = stepped(stepped(expected, look, 0.8), look, -0.8);
+    EXPECT_VEC3_EQ(editPosition(), expected.x, expected.y, expected.z);
+
+    vlm_handleKeyRelease('w', 0, 0);
+    vlm_update(0);
+    expected = stepped(expected, look, -0.8);
+    EXPECT_VEC3_EQ(editPosition(), expected.x, expected.y, expected.z);
+
+    vlm_handleKeyRelease('s', 0, 0);
+    EXPECT_EQ(VLM_KEYSTATE[0], 0);
+    EXPECT_EQ(VLM_KEYSTATE[1], 0);
+    vlm_update(0);
+    EXPECT_VEC3_EQ(editPosition(), expected.x, expected.y, expected.z);
+    EXPECT_VEC3_EQ(editRotation(), look.x, look.y, look.z);
+}
+
+static std::string readText(const std::string &path)
+{
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+TEST(Editor, EnterRecordsAKeyAtTheClockAndQWritesTheTrack)
+{
+    editMode({1, 2, 3}, {0.1f, 0.2f, 0});
+    std::string path = vlmTestScratchDir() + "/edit.vtrack";
+    free(VLM_EDIT_TRACK_FILENAME);
+    VLM_EDIT_TRACK_FILENAME = strdup(path.c_str());
+    SOUND_MUTE_TIMER = 1234;
+
+    testing::internal::CaptureStdout();
+    vlm_handleKeypress(13, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[EDIT] Writing camera to " + path + "\n");
+    const std::string first = "1234 1.000000 2.000000 3.000000 0.100000 0.200000 0.000000 \n";
+    EXPECT_EQ(readText(path), first);
+
+    vlm_handleKeypress('a', 0, 0);
+    testing::internal::CaptureStdout();
+    vlm_handleKeypress('q', 0, 0);  // writes, records nothing
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[EDIT] Writing camera to " + path + "\n");
+    EXPECT_EQ(readText(path), first);
+
+    SOUND_MUTE_TIMER = 2000;
+    vlm_handleKeypress(13, 0, 0);
+    EXPECT_EQ(readText(path),
+              first + "2000 2.000000 2.000000 3.000000 0.100000 0.200000 0.000000 \n");
+}
+
+TEST(Editor, EditorKeysDoNothingOutsideEditMode)
+{
+    editMode({5, 6, 7}, {0, 0, 0});
+    VLM_EDIT_MODE = 0;
+    std::string path = vlmTestScratchDir() + "/never.vtrack";
+    free(VLM_EDIT_TRACK_FILENAME);
+    VLM_EDIT_TRACK_FILENAME = strdup(path.c_str());
+    testing::internal::CaptureStdout();
+    for (char key : std::string("wsadrfq\r")) vlm_handleKeypress((unsigned char)key, 0, 0);
+    vlm_update(0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    EXPECT_EQ(VLM_KEYSTATE[0], 0);
+    EXPECT_EQ(VLM_KEYSTATE[1], 0);
+    EXPECT_VEC3_EQ(editPosition(), 5, 6, 7);
+    EXPECT_FALSE(std::filesystem::exists(path));
+}
+
+TEST(Editor, LeftDragTurnsTheCameraAndEveryMotionRedraws)
+{
+    editMode({0, 0, 0}, {0, 0, 0});
+    vlm_handleMouseState(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100);
+    vlm_handleMouseMove(90, 95);  // left 10 px, up 5 px: yaw and pitch grow
+    EXPECT_VEC3_EQ(editRotation(), 5 * 0.01f, 10 * 0.01f, 0);
+    EXPECT_EQ(VLM_EDIT_MOUSE[0], 90);
+    EXPECT_EQ(VLM_EDIT_MOUSE[1], 95);
+
+    // Left and right down together: no turn, but still a redraw.
+    vlm_handleMouseState(GLUT_RIGHT_BUTTON, GLUT_DOWN, 90, 95);
+    glutMainLoopEvent();
+    int before = redraws;
+    vlm_handleMouseMove(50, 50);
+    glutMainLoopEvent();
+    EXPECT_GE(redraws, before + 1);
+    EXPECT_VEC3_EQ(editRotation(), 5 * 0.01f, 10 * 0.01f, 0);
+    EXPECT_EQ(VLM_EDIT_MOUSE[0], 50);
+    vlm_handleMouseState(GLUT_RIGHT_BUTTON, GLUT_UP, 50, 50);
+    vlm_handleMouseState(GLUT_LEFT_BUTTON, GLUT_UP, 50, 50);
+    vlm_handleMouseMove(0, 0);  // no button: no turn
+    EXPECT_VEC3_EQ(editRotation(), 5 * 0.01f, 10 * 0.01f, 0);
+}
+
+TEST(Editor, AnglesPastAFullTurnStartAgainAtZero)
+{
+    struct Row { vec3 from; int dx, dy; float pitch, yaw; };
+    const Row rows[] = {
+        {{0, 359.99f, 0}, 2, 0, 0, 0},                      // yaw past 360
+        {{-359.99f, 0, 0}, 0, -2, 0, 0},                    // pitch below -360
+        {{359.99f, -359.99f, 0}, -2, 2, 0, 0},              // both, each on its own
+        {{359.99f, 0, 0}, 0, 1, 360, 0},                    // exactly 360 is kept
+        {{10, 20, 0}, 1, 1, 10 + 0.01f, 20 + 0.01f},        // within a turn: kept
+    };
+    for (const Row &r : rows) {
+        editMode({0, 0, 0}, r.from);
+        vlm_handleMouseState(GLUT_LEFT_BUTTON, GLUT_DOWN, 100, 100);
+        vlm_handleMouseMove(100 - r.dx, 100 - r.dy);
+        vlm_handleMouseState(GLUT_LEFT_BUTTON, GLUT_UP, 0, 0);
+        EXPECT_VEC3_EQ(editRotation(), r.pitch, r.yaw, 0);
+    }
+}
