@@ -7,17 +7,20 @@
 #include <stdlib.h>
 #include <unistd.h>
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 namespace {
 
+std::string dir; // this process's scratch directory, removed at exit (death tests too)
+
 std::string writeFile(const std::string &name, const std::string &text)
 {
-    static std::string dir;
     if (dir.empty()) {
         char pattern[] = "/tmp/vlm-camera-XXXXXX";
         dir = mkdtemp(pattern);
+        atexit([] { std::filesystem::remove_all(dir); });
     }
     std::ofstream(dir + "/" + name, std::ios::binary) << text;
     return dir + "/" + name;

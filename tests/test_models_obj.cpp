@@ -89,24 +89,23 @@ std::string packedRecord(const std::string &name, const std::string &bytes)
            std::string((const char *)packed.data(), room);
 }
 
-// The tests run in a fresh directory whose data.vfile packs one model and its library.
+// The tests run in a fresh directory whose data.vfile packs one model and its library;
+// it is removed at exit, also by death-test children that end through exit().
+std::string dir;
+
 class ObjFiles : public ::testing::Environment {
-    std::string dir;
 public:
     void SetUp() override
     {
         char pattern[] = "/tmp/vlm-obj-XXXXXX";
         ASSERT_TRUE(mkdtemp(pattern));
         dir = pattern;
+        atexit([] { std::filesystem::remove_all(dir); });
         ASSERT_EQ(chdir(pattern), 0);
         writeFile("./data.vfile", packedRecord("packed/thing.obj", twoMaterialModel("packed/thing.mtl")) +
                                       packedRecord("packed/thing.mtl", TWO_MATERIALS_MTL));
         writeFile("disk/thing.obj", twoMaterialModel("disk/thing.mtl"));
         writeFile("disk/thing.mtl", TWO_MATERIALS_MTL);
-    }
-    void TearDown() override
-    {
-        if (chdir("/") == 0) std::filesystem::remove_all(dir);
     }
 };
 ::testing::Environment *const objFiles = ::testing::AddGlobalTestEnvironment(new ObjFiles);
