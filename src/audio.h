@@ -45,7 +45,9 @@ enum {
 FMOD_RESULT FMOD_System_Create(FMOD_SYSTEM **system);
 // Reports the back end's version number.
 FMOD_RESULT FMOD_System_GetVersion(FMOD_SYSTEM *system, unsigned int *version);
-// Opens the output: an SDL audio device, or the null sink with a "[/] " warning when none opens.
+// Opens the output: an SDL audio device, or the null sink with a "[/] " warning when none opens
+// (SDL's dummy and disk drivers keep no real time and count as none). `extradriverdata`, when
+// not null, names the SDL driver to use whatever it is (tests use "dummy").
 FMOD_RESULT FMOD_System_Init(FMOD_SYSTEM *system, int maxchannels, FMOD_INITFLAGS flags,
                              void *extradriverdata);
 // Opens `name` as an MP3 stream read from disk and scans it for its exact length.
@@ -68,8 +70,9 @@ FMOD_RESULT FMOD_Channel_GetPaused(FMOD_CHANNEL *channel, FMOD_BOOL *paused);
 // Pauses (non-zero) or resumes playback; the position stands still while paused.
 FMOD_RESULT FMOD_Channel_SetPaused(FMOD_CHANNEL *channel, FMOD_BOOL paused);
 // Magnitude spectrum of the most recently played samples of one side (0 left, 1 right):
-// `numvalues` bins (a power of two, 64..8192) of a 2*numvalues-point FFT, Blackman window,
-// bin k at k * rate / (2 * numvalues) Hz; all zeros while paused or before playback.
+// `numvalues` bins (1..8192) of a 2*numvalues-point FFT, Blackman window (the only window
+// served), bin k at k * rate / (2 * numvalues) Hz, a full-scale sine reading about 1.0;
+// all zeros while paused or before playback.
 FMOD_RESULT FMOD_Channel_GetSpectrum(FMOD_CHANNEL *channel, float *spectrumarray, int numvalues,
                                      int channeloffset, FMOD_DSP_FFT_WINDOW windowtype);
 // The text of a result code; "Unknown error." for a code this layer does not give.
