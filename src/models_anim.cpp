@@ -291,8 +291,9 @@ int readFrame(AnimParse *p, int index)
     if (!checkJointInfos(p)) return 0;
     readFrameValues(p);
     int joints = p->anim->num_joints;
+    // data(), not [ ]: an animation of no joints has frames but an empty skeleton array.
     anim_buildFrameSkeleton(p->jointInfos.data(), p->baseFrame.data(), p->values.data(),
-                            &p->anim->skelFrames[(size_t)index * joints], joints);
+                            p->anim->skelFrames.data() + (size_t)index * joints, joints);
     return 1;
 }
 
