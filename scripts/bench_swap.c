@@ -1,22 +1,33 @@
-/* Frame timer for scripts/bench_scenes, preloaded into the demo: every glutSwapBuffers
- * appends the wall time in microseconds to the file named by BENCH_SWAP_LOG. */
+/* Frame timer for scripts/bench_scenes, preloaded into the demo: the process start and then
+ * every glutSwapBuffers append the wall time in microseconds to the file named by
+ * BENCH_SWAP_LOG, one line each. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <time.h>
 
+static FILE *LOG;
+
+static void stamp(void)
+{
+    struct timespec now;
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    fprintf(LOG, "%lld\n", (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000);
+    fflush(LOG);
+}
+
+__attribute__((constructor)) static void openLog(void)
+{
+    const char *path = getenv("BENCH_SWAP_LOG");
+    if (path) LOG = fopen(path, "w");
+    if (LOG) stamp();
+}
+
 void glutSwapBuffers(void)
 {
     static void (*real)(void);
-    static FILE *log;
     if (!real) real = (void (*)(void))dlsym(RTLD_NEXT, "glutSwapBuffers");
-    if (!log && getenv("BENCH_SWAP_LOG")) log = fopen(getenv("BENCH_SWAP_LOG"), "w");
     real();
-    if (log) {
-        struct timespec now;
-        clock_gettime(CLOCK_MONOTONIC, &now);
-        fprintf(log, "%lld\n", (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000);
-        fflush(log);
-    }
+    if (LOG) stamp();
 }
