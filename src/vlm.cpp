@@ -103,13 +103,24 @@ static void openFullScreen(const vlm_startOptions *opts)
     glutFullScreen();
 }
 
+// freeglut never redraws a window one pixel wide or high, so the demo would wait on its
+// first frame for ever: such a side is made 2 pixels, with a warning.
+static int drawableSide(int pixels)
+{
+    return pixels < 2 ? 2 : pixels;
+}
+
 static void openWindow(const vlm_startOptions *opts)
 {
     if (opts->fullscreen) {
         openFullScreen(opts);
         return;
     }
-    glutInitWindowSize(opts->width, opts->height);
+    int width = drawableSide(opts->width), height = drawableSide(opts->height);
+    if (width != opts->width || height != opts->height)
+        printf("[/] A %dx%d window is never drawn: opening %dx%d instead.\n", opts->width,
+               opts->height, width, height);
+    glutInitWindowSize(width, height);
     glutCreateWindow("vlm-framework");
 }
 
