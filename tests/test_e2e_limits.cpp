@@ -3,7 +3,8 @@
 // run loads, plays on (a start scene outside the table shows no scene and never ends by
 // itself), answers the screenshot key, and ends with status 0 on Escape; nothing crashes
 // and no sanitizer speaks. (The table limits, a 129th OBJ model, a 65th particle system, a
-// 64th shader and a 65th render target, are death tests of their own modules.)
+// 64th shader and a 65th render target, are death tests of their own modules.) Like every
+// test_e2e_ suite it runs on an X server of its own, one suite at a time.
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
