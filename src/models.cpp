@@ -162,6 +162,7 @@ struct MeshParse {
     md5_parseResult result;
     int sawJoints, sawMeshes;  // the numJoints / numMeshes lines have been read
     int nextMesh;              // meshes are numbered in file order from 0
+    long declared;             // sum of every count read so far
 };
 
 // Ends the parse with a "[!] " message; returns 0 so callers can `return fail(...)`.
@@ -181,11 +182,14 @@ long integerAt(const std::string &line, size_t offset)
     return v < INT_MIN ? INT_MIN : (v > INT_MAX ? INT_MAX : v);
 }
 
-// Reads a count line's value into *count, or fails when it cannot fit the file.
+// Reads a count line's value into *count, or fails when it cannot fit the file. The counts
+// of a file must fit it together too: many mesh blocks that each claimed the whole file would
+// ask for its size squared (a 100 KB file for gigabytes of vertices).
 int takeCount(MeshParse *p, const char *what, long value, int *count)
 {
-    if (!md5_countFits(value, p->fileSize))
+    if (!md5_countFits(value, p->fileSize) || !md5_countFits(p->declared + value, p->fileSize))
         return fail(p, md5_format("[!] %s, %s %ld out of range\n", p->path, what, value));
+    p->declared += value;
     *count = (int)value;
     return 1;
 }
@@ -359,7 +363,7 @@ int checkMeshIndices(MeshParse *p)
 md5_parseResult md5_parseMesh(const char *path, const char *bytes, size_t size, md5_model_t *model)
 {
     *model = md5_model_t();
-    MeshParse p = {path, size, {bytes, bytes + size}, model, {std::string(), 0, 0}, 0, 0, 0};
+    MeshParse p = {path, size, {bytes, bytes + size}, model, {std::string(), 0, 0}, 0, 0, 0, 0};
     std::string line;
     while (md5_nextLine(&p.reader, &line))
         if (!readTopLine(&p, line)) return p.result;

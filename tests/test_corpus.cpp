@@ -220,6 +220,14 @@ std::string packedRecord(const std::string &name, const std::string &plain)
     return vlm_io_recordHeader(name.c_str(), plain.size(), size) + out;
 }
 
+// About 100 KB of mesh blocks, each claiming 90 000 vertices: every count fits the file, but
+// together they would ask for gigabytes.
+std::string meshBomb()
+{
+    const std::string block = "mesh {\n\tnumverts 90000\n}\n";
+    return "numJoints 0\nnumMeshes 3900\n" + repeat(block, 3900);
+}
+
 struct Generated {
     const char *name;
     const char *loader;
@@ -260,6 +268,8 @@ std::vector<Generated> generatedCases()
          "numJoints 0\nnumMeshes 1\nmesh {\n\t// meshes: " + LONG + "\n\tshader \"" + LONG +
              "\"\n}\n",
          kLoads, "[corpus] loaded: 0 joints, 1 meshes"},
+        {"Md5MeshBlocksThatEachClaimTheFile", "md5mesh", "m.md5mesh", meshBomb(), 255,
+         "[!] m.md5mesh, numverts 90000 out of range"},
         {"Md5AnimJointName10000", "md5anim", "a.md5anim",
          anim + "\"" + LONG + "\" -1 1 0\n}\nframe 0 {\n\t1\n}\n", kLoads,
          "[corpus] loaded: 1 frames of 1 joints"},
