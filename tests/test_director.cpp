@@ -3,6 +3,8 @@
 // the counted geometry of scenes 0 and 1 drawn on a real GL context.
 #include "director.h"
 #include "gl_context.h"
+#include "scene_kit.h"
+#include "scenes.h"
 #include "vlm.h"
 #include <gtest/gtest.h>
 #include <cmath>
@@ -231,12 +233,12 @@ TEST(SceneValues, SceneOneFlashesInAndFadesBelowZeroAtItsEnd)
 TEST(SceneValues, SwingSitsAtItsClampsAndCrossesBetweenThem)
 {
     const float period = 2 * M_PI / 3.4;
-    EXPECT_FLOAT_EQ(scene1_swing(period - 1), 2.5f);       // cos = 1
-    EXPECT_FLOAT_EQ(scene1_swing(period * 1.5f - 1), -2.5f); // cos = -1
-    EXPECT_NEAR(scene1_swing(period * 0.25f - 1), 0, 1e-4);  // cos = 0
+    EXPECT_FLOAT_EQ(swing(period - 1), 2.5f);       // cos = 1
+    EXPECT_FLOAT_EQ(swing(period * 1.5f - 1), -2.5f); // cos = -1
+    EXPECT_NEAR(swing(period * 0.25f - 1), 0, 1e-4);  // cos = 0
     int clamped = 0, samples = 1000;
     for (int k = 0; k < samples; k++) {
-        float M = scene1_swing(k * period / samples);
+        float M = swing(k * period / samples);
         ASSERT_LE(std::fabs(M), 2.5f);
         if (std::fabs(M) == 2.5f) clamped++;
     }
@@ -246,12 +248,12 @@ TEST(SceneValues, SwingSitsAtItsClampsAndCrossesBetweenThem)
 TEST(SceneValues, RowsMoveAlongMinusZAndJumpBackOneSpacing)
 {
     for (int i = -20; i < 20; i++) {
-        EXPECT_FLOAT_EQ(scene1_rowDistance(0, i), 10.0f * i);
-        EXPECT_NEAR(scene1_rowDistance(0.25f, i), 10.0f * i + 6, 1e-4);
+        EXPECT_FLOAT_EQ(rowDistance(0, 24, 10, i), 10.0f * i);
+        EXPECT_NEAR(rowDistance(0.25f, 24, 10, i), 10.0f * i + 6, 1e-4);
     }
     // Negative scene times truncate toward zero: the shift lies in (-10, 0].
     for (float t : {-0.1f, -0.25f, -1.0f, -2.9f}) {
-        float shift = scene1_rowDistance(t, 0);
+        float shift = rowDistance(t, 24, 10, 0);
         EXPECT_GT(shift, -10.0f) << t;
         EXPECT_LE(shift, 0.0f) << t;
     }
@@ -259,10 +261,10 @@ TEST(SceneValues, RowsMoveAlongMinusZAndJumpBackOneSpacing)
     for (float t : {0.4f, -0.45f}) {
         float dt = 0.03f;
         for (int i = -15; i < 15; i++) {
-            float later = scene1_rowDistance(t + dt, i);
+            float later = rowDistance(t + dt, 24, 10, i);
             float best = 1e9f;
             for (int j = -20; j < 20; j++)
-                best = std::fmin(best, std::fabs(later - (scene1_rowDistance(t, j) + 24 * dt)));
+                best = std::fmin(best, std::fabs(later - (rowDistance(t, 24, 10, j) + 24 * dt)));
             EXPECT_LT(best, 1e-3) << "t " << t << " row " << i;
         }
     }
@@ -304,12 +306,12 @@ TEST(Geometry, ThePlaneIs667By667CellsAndCoversTheGroundFromMinus100To100)
     vlmTestGLContext();
     topDownView(100);
     glRotatef(90, 1, 0, 0); // look down the y axis
-    EXPECT_EQ(scene0_drawPlane(0.3f), 667 * 667);
+    EXPECT_EQ(drawGround(0.3f), 667 * 667);
     EXPECT_GT(litFraction(), 0.99f);
 
     topDownView(110); // a margin of 10 around the plane stays dark
     glRotatef(90, 1, 0, 0);
-    scene0_drawPlane(0.3f);
+    drawGround(0.3f);
     float lit = litFraction();
     EXPECT_LT(lit, 0.87f);
     EXPECT_GT(lit, 0.80f); // (200 / 220)^2 = 0.826

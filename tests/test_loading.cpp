@@ -5,8 +5,11 @@
 #include "director.h"
 #include "fbo.h"
 #include "gl_context.h"
+#include "loading.h"
 #include "models_obj.h"
 #include "noise.h"
+#include "post_chain.h"
+#include "scenes.h"
 #include "shader.h"
 #include "vlm.h"
 #include <gtest/gtest.h>
@@ -163,20 +166,25 @@ TEST_F(LoadingGL, StagesCreateEveryResourceInOrderAndTheChainCarriesAPictureBetw
 
     loading_stageScenes();
     int s = firstShader;
-    std::vector<int> shaders = {
-        scene0_shader, post0_shader, scene0_shader2, scene1_shader, post1_shader, scene1_shader2,
-        scene2_shader, post2_shader, scene2_shader2, scene3_shader, post3_shader, scene3_shader2,
-        scene4_shader, post4_shader, scene4_shader2, scene4_shader2_1,
-        scene5_shader, post5_shader, scene5_shader2, scene5_shader2_1,
-        scene6_shader, post6_shader, scene6_shader2, scene6_shader2_1};
+    const SceneIds ids[DIRECTOR_SCENES] = {scene0_ids(), scene1_ids(), scene2_ids(), scene3_ids(),
+                                           scene4_ids(), scene5_ids(), scene6_ids()};
+    // Programs: three per scene for scenes 0 to 3, four for scenes 4 to 6.
+    std::vector<int> shaders, targets, models;
+    for (const SceneIds &scene : ids) {
+        shaders.insert(shaders.end(), scene.shaders.begin(), scene.shaders.end());
+        targets.push_back(scene.target);
+        models.insert(models.end(), scene.models.begin(), scene.models.end());
+    }
+    ASSERT_EQ(shaders.size(), 24u);
     for (size_t i = 0; i < shaders.size(); i++) EXPECT_EQ(shaders[i], s + (int)i) << i;
-    std::vector<int> targets = {fbo0, fbo1, fbo2, fbo3, fbo4, fbo5, fbo6};
     for (size_t i = 0; i < targets.size(); i++) EXPECT_EQ(targets[i], firstTarget + (int)i);
-    std::vector<int> models = {spikepelare1, camera1, camera_prop1, spikepelare2, smile2,
-                               bug_wheel4, bug_body4, reactor5, pipe6, ring6};
+    // spikepelare, camera body and prop; spikepelare again, smile cube; the car's wheel and
+    // body; the reactor; the pipe and the ring.
+    std::vector<size_t> perScene = {0, 3, 2, 0, 2, 1, 2};
+    for (int N = 0; N < DIRECTOR_SCENES; N++) EXPECT_EQ(ids[N].models.size(), perScene[N]) << N;
     for (size_t i = 0; i < models.size(); i++) EXPECT_EQ(models[i], firstModel + (int)i) << i;
-    EXPECT_NE(spikepelare1, spikepelare2); // the same file, two models
-    EXPECT_NE(suntex1, 0u);
+    EXPECT_NE(ids[1].models[0], ids[2].models[0]); // the same file, two models
+    EXPECT_NE(ids[1].texture, 0u);
     for (int i = 0; i < DIRECTOR_SCENE_SLOTS; i++)
         EXPECT_EQ(sceneTime[i], i < DIRECTOR_SCENES ? SCENE_DURATIONS[i] : 0.0f) << i;
 
@@ -187,6 +195,7 @@ TEST_F(LoadingGL, StagesCreateEveryResourceInOrderAndTheChainCarriesAPictureBetw
     for (int i = 0; i < 4; i++) EXPECT_EQ(VLM_PP[i][PP_TARGET], firstTarget + 7 + i);
 
     // A scene picture of white with a teal square, through the post pass and the chain.
+    const int post0_shader = ids[0].shaders[1], fbo0 = ids[0].target;
     unsigned fbotex = vlm_enableFBO(fbo0, 1, 1, 1);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -194,13 +203,13 @@ TEST_F(LoadingGL, StagesCreateEveryResourceInOrderAndTheChainCarriesAPictureBetw
     glDisable(GL_DEPTH_TEST);
     glColor3f(0, 0.5f, 0.5f);
     glRecti(0, 0, 1, 1); // the upper right quarter
-    director_scenePostPass(post0_shader, 1.0f, fbotex);
+    postChain_scenePass(post0_shader, 1.0f, fbotex);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     VLM_SCREEN_RGBDIST = VLM_SCREEN_DIST = VLM_SCREEN_WOBBLE = 0;
-    director_postChain(320, 180);
+    postChain_toWindow(320, 180);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 
     std::vector<unsigned char> px = readWindow();
@@ -219,12 +228,12 @@ TEST_F(LoadingGL, StagesCreateEveryResourceInOrderAndTheChainCarriesAPictureBetw
 
     // "fade" 0 turns the picture black; the bands stay black.
     fbotex = vlm_enableFBO(fbo0, 1, 1, 1);
-    director_scenePostPass(post0_shader, 0.0f, fbotex);
+    postChain_scenePass(post0_shader, 0.0f, fbotex);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    director_postChain(320, 180);
+    postChain_toWindow(320, 180);
     px = readWindow();
     EXPECT_LT(at(80, 50)[0] + at(80, 50)[1], 20);
 }

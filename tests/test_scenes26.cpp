@@ -2,9 +2,10 @@
 // for negative times, the greetings line's layout, and the counted geometry as GL received it
 // (feedback of the primitives) and as it lands in pixels.
 #include "gl_context.h"
-#include "director.h"
-#include "director_scenes26.h"
 #include "noise.h"
+#include "post_chain.h"
+#include "scene_kit.h"
+#include "scenes.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstring>
@@ -114,7 +115,7 @@ TEST(SceneValues, CrashDistortionGrowsThenInvertsOnlyPastSixSeconds)
 TEST(SceneValues, LaterScenesScaleTheScreenEffectsByFourAndAHundredth)
 {
     for (float t : {0.0f, 1.3f, 40.0f}) {
-        scenes46_screenEffects(t);
+        setScreenEffects(t, CALM_DISTORTION);
         float noise = vlm_perlin2DNoise(0, 30 * t, 123);
         EXPECT_FLOAT_EQ(VLM_SCREEN_RGBDIST, noise * 4) << t;
         EXPECT_FLOAT_EQ(VLM_SCREEN_DIST, noise * 0.01f) << t;
@@ -135,7 +136,7 @@ TEST(SceneValues, BendIsClampedExactlyToTwoAndAHalf)
     int clampedHigh = 0, clampedLow = 0, between = 0;
     for (float t = -3; t < 45; t += 0.025f) {
         double raw = 5 * cos(3.4 * (t + 1));
-        float b = scene4_bend(t);
+        float b = swing(t);
         if (raw > 2.5) {
             EXPECT_EQ(b, 2.5f) << t;
             clampedHigh++;
@@ -152,7 +153,7 @@ TEST(SceneValues, BendIsClampedExactlyToTwoAndAHalf)
     EXPECT_GT(clampedLow, 0);
     EXPECT_NEAR((double)(clampedHigh + clampedLow) / (clampedHigh + clampedLow + between),
                 2.0 / 3, 0.02);
-    EXPECT_EQ(scene4_bend(-1), 2.5f);
+    EXPECT_EQ(swing(-1), 2.5f);
 }
 
 TEST(SceneValues, RowOffsetsTruncateTowardZeroForNegativeTimes)
@@ -161,9 +162,9 @@ TEST(SceneValues, RowOffsetsTruncateTowardZeroForNegativeTimes)
         {0, 0, 0}, {0, 3, 30}, {0.5f, 0, 7.5f}, {1, -2, -15}, {-0.25f, 0, -8.75f},
         {-1, 0, -5}, {-2.9f, 1, 10 - 1.5f}};
     for (const Road &r : road)
-        EXPECT_NEAR(scene4_roadDistance(r.t, r.k), r.z, 1e-4) << r.t << " row " << r.k;
+        EXPECT_NEAR(rowDistance(r.t, 35, 10, r.k), r.z, 1e-4) << r.t << " row " << r.k;
     for (float t = -3; t < 0; t += 0.01f) {
-        float offset = scene4_roadDistance(t, 0);
+        float offset = rowDistance(t, 35, 10, 0);
         EXPECT_GT(offset, -10) << t;
         EXPECT_LE(offset, 0) << t;
     }
@@ -172,9 +173,9 @@ TEST(SceneValues, RowOffsetsTruncateTowardZeroForNegativeTimes)
         {0, 0, 0}, {0, -50, -200}, {0.1f, 0, 2.4f}, {-0.1f, 0, -2.4f}, {-1, 0, 0},
         {-0.2f, 2, 8 - 0.8f}};
     for (const Tunnel &r : tunnel)
-        EXPECT_NEAR(scene6_rowDistance(r.s, r.r), r.z, 1e-4) << r.s << " row " << r.r;
+        EXPECT_NEAR(rowDistance(r.s, 24, 4, r.r), r.z, 1e-4) << r.s << " row " << r.r;
     for (float s = -3; s < 0; s += 0.01f) {
-        float offset = scene6_rowDistance(s, 0);
+        float offset = rowDistance(s, 24, 4, 0);
         EXPECT_GT(offset, -4) << s;
         EXPECT_LE(offset, 0) << s;
     }
@@ -252,7 +253,7 @@ TEST(SceneGeometry, CountsReachGLAsDrawn)
         {"scene 2 boxes", [] { return scene2_drawBoxes(3.2f, 1.0f); }, 160, 160 * per},
         {"scene 2 rings", [] { return scene2_drawRings(3.2f, -2.5f); }, 2020, 2020 * per},
         {"scene 4 road", [] { return scene4_drawRoad(3.2f, 2.5f); }, 120, 120 * per},
-        {"scene 4 grid", [] { return scene4_drawGrid(2); }, 10000, 10000 * quad},
+        {"scene 4 grid", [] { return drawGround(2); }, 10000, 10000 * quad},
         {"scene 5 strip", [] { return scene5_drawStrip(0.01f); }, 501 * 21, 501 * 21 * quad},
         {"scene 6 strip", [] { return scene6_drawStrip(0.5f); }, 1600, 1600 * quad},
     };

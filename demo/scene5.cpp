@@ -4,22 +4,46 @@
 // in the last second and a half.
 #include "scenes.h"
 #include "camera.h"
-#include "director_scenes26.h"
+#include "director.h"
 #include "fbo.h"
 #include "lighting.h"
+#include "loading.h"
 #include "models_obj.h"
+#include "post_chain.h"
+#include "scene_kit.h"
 #include "shader.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
-static void stripMaterial(void)
+static int scene5_shader, post5_shader, scene5_shader2, scene5_shader2_1, reactor5, fbo5;
+
+void scene5_load(void)
 {
-    static const float ambient[4] = {0.6f, 0.6f, 0.6f, 1}, grey[4] = {0.5f, 0.5f, 0.5f, 1},
-                       shininess[4] = {96, 96, 96, 1};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, grey);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+    scene5_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
+    post5_shader = vlm_loadShader(nullptr, POST_FRAG);
+    scene5_shader2 = vlm_loadShader("data/shader/scene5.vert", "data/shader/scene5.frag");
+    scene5_shader2_1 = vlm_loadShader("data/shader/scene5_1.vert", "data/shader/scene5_1.frag");
+    reactor5 = vlm_loadOBJ("data/models/reactor.obj");
+    fbo5 = loading_windowTarget();
+}
+
+SceneIds scene5_ids(void)
+{
+    return {{scene5_shader, post5_shader, scene5_shader2, scene5_shader2_1}, {reactor5}, fbo5, 0};
+}
+
+float scene5_fade(float t)
+{
+    float fade = 0.1f * t < 1 ? t : 10;
+    if (t > 21) fade = (t - 21) * -10 + 10;
+    return fade;
+}
+
+int scene5_drawStrip(float cell)
+{
+    // The x bound is a float and the w bound a double: with 0.01 accumulated in single
+    // precision the loops run 501 and 21 times, not 500 and 20.
+    return drawQuadGrid(-2.5f, 2.5f, cell, -0.1f, 0.1, cell, cell);
 }
 
 void sceneBlock5(void)
@@ -37,7 +61,7 @@ void sceneBlock5(void)
     }
     mblur = 0;
     fbotex = vlm_enableFBO(fbo5, 0, 0, 0);
-    scenes46_screenEffects(t);
+    setScreenEffects(t, CALM_DISTORTION);
 
     vlm_useCamera(0);
     vlm_setLight0(1);
@@ -55,7 +79,7 @@ void sceneBlock5(void)
     vlm_enableShader(scene5_shader2_1);
     sceneUniform(scene5_shader2_1, "intensity", intensity);
     sceneUniform(scene5_shader2_1, "timer", t);
-    stripMaterial();
+    greyMaterial(0.6f);
     for (float z = -200; z < 200; z += 20) {
         glPushMatrix();
         glTranslatef(0, 0, z);
@@ -67,5 +91,5 @@ void sceneBlock5(void)
     vlm_setLight0(0);
 
     sceneChange(5, t);
-    director_scenePostPass(post5_shader, fade, fbotex);
+    postChain_scenePass(post5_shader, fade, fbotex);
 }

@@ -1,6 +1,7 @@
 // The picture's way to the window: each scene's post pass into VLM_PP entry 0, the three
 // intermediate passes (bright pass, horizontal and vertical blur), the final composite with
 // its black bands, and the accumulation step that ends every frame.
+#include "post_chain.h"
 #include "director.h"
 #include "effects_screen.h"
 #include "fbo.h"
@@ -9,7 +10,10 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
-void director_scenePostPass(int postShader, float fade, unsigned fbotex)
+float VLM_SCREEN_RGBDIST = 0, VLM_SCREEN_DIST = 0, VLM_SCREEN_WOBBLE = 0, VLM_SCREEN_FADE = 0;
+int VLM_PP[5][4];
+
+void postChain_scenePass(int postShader, float fade, unsigned fbotex)
 {
     unsigned textures[2];
     vlm_enableMultiTargetFBO(VLM_PP[0][PP_TARGET], 1, 1, 1, textures);
@@ -89,7 +93,7 @@ static void finalPass(void)
     glDisable(GL_TEXTURE_2D); // unit 2, the active one
 }
 
-void director_postChain(int W, int H)
+void postChain_toWindow(int W, int H)
 {
     chainPass(1, (unsigned)VLM_PP[0][PP_TEXTURE0], nullptr, 0);
     chainPass(2, (unsigned)VLM_PP[1][PP_TEXTURE0], "Width", W);
@@ -98,7 +102,7 @@ void director_postChain(int W, int H)
     finalPass();
 }
 
-void director_accumulateAndSwap(void)
+void postChain_accumulateAndSwap(void)
 {
     // The window has no accumulation buffer: these leave the frame as drawn.
     glAccum(GL_MULT, mblur);

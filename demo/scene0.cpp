@@ -3,13 +3,39 @@
 // 0 to 1 over 5 s and climbs above 1 in the last 5 s, building towards the cut to scene 1.
 #include "scenes.h"
 #include "camera.h"
+#include "director.h"
 #include "effects_screen.h"
 #include "fbo.h"
 #include "lighting.h"
+#include "loading.h"
+#include "post_chain.h"
+#include "scene_kit.h"
 #include "shader.h"
 #include "vlm.h"
 #include <GL/glew.h>
 #include <cmath>
+
+static int scene0_shader, post0_shader, scene0_shader2, fbo0;
+
+void scene0_load(void)
+{
+    scene0_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
+    post0_shader = vlm_loadShader(nullptr, POST_FRAG);
+    scene0_shader2 = vlm_loadShader(LINES_VERT, LINES_FRAG);
+    fbo0 = loading_windowTarget();
+}
+
+SceneIds scene0_ids(void)
+{
+    return {{scene0_shader, post0_shader, scene0_shader2}, {}, fbo0, 0};
+}
+
+float scene0_fade(float t)
+{
+    float fade = t * 0.2f < 1 ? t * 0.2f : 1;
+    if (t > 25) fade = (t - 25) + 1;
+    return fade;
+}
 
 // The three title lines; the first two bob, the third swings about the vertical.
 static void drawTitles(float t)
@@ -47,21 +73,21 @@ void sceneBlock0(void)
     fade = scene0_fade(t);
     vlm_enableShader(scene0_shader2);
     sceneUniform(scene0_shader2, "timer", t);
-    director_screenEffects(t);
+    setScreenEffects(t, STRONG_DISTORTION);
 
     glColor4f(1, 1, 1, 1);
     vlm_setLight0(1); // before the camera: the light sits just behind the viewer
     vlm_useCamera(0);
     glPushMatrix();
-    sceneMaterial();
+    tealMaterial();
     if (t > 22.5f) drawTitles(t);
     vlm_enableShader(scene0_shader);
     sceneUniform(scene0_shader, "intensity", intensity);
     sceneUniform(scene0_shader, "timer", t);
-    scene0_drawPlane(intensity);
+    drawGround(intensity);
     glPopMatrix();
     vlm_setLight0(0);
 
-    director_scenePostPass(post0_shader, fade, fbotex);
+    postChain_scenePass(post0_shader, fade, fbotex);
     sceneChange(0, t);
 }

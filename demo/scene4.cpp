@@ -5,12 +5,15 @@
 // letters crosses the scene. "fade" climbs to 10 in the first second.
 #include "scenes.h"
 #include "camera.h"
-#include "director_scenes26.h"
+#include "director.h"
 #include "effects_particles.h"
 #include "effects_screen.h"
 #include "fbo.h"
 #include "lighting.h"
+#include "loading.h"
 #include "models_obj.h"
+#include "post_chain.h"
+#include "scene_kit.h"
 #include "shader.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -18,15 +21,44 @@
 static const char THANKS[] = "Thanks to all you awesum ppl who attended polarmoot winter 2010"
                              "             stay scene!";
 
-// Grey (particles, grid) or white (text) material for front and back faces.
-static void material4(float ambient)
+static int scene4_shader, post4_shader, scene4_shader2, scene4_shader2_1, bug_wheel4, bug_body4,
+    fbo4;
+
+void scene4_load(void)
 {
-    const float a[4] = {ambient, ambient, ambient, 1}, grey[4] = {0.5f, 0.5f, 0.5f, 1},
-                shininess[4] = {96, 96, 96, 1};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, a);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, grey);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+    scene4_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
+    post4_shader = vlm_loadShader(nullptr, POST_FRAG);
+    scene4_shader2 = vlm_loadShader("data/shader/scene4.vert", "data/shader/scene4.frag");
+    scene4_shader2_1 = vlm_loadShader("data/shader/scene4_1.vert", "data/shader/scene4_1.frag");
+    bug_wheel4 = vlm_loadOBJ("data/models/bug_wheel.obj");
+    bug_body4 = vlm_loadOBJ("data/models/bug_body.obj");
+    fbo4 = loading_windowTarget();
+}
+
+SceneIds scene4_ids(void)
+{
+    return {{scene4_shader, post4_shader, scene4_shader2, scene4_shader2_1},
+            {bug_wheel4, bug_body4},
+            fbo4,
+            0};
+}
+
+float scene4_fade(float t)
+{
+    float fade = 10 * t;
+    if (t > 1) fade = 10;
+    return fade;
+}
+
+// The road's forty rows, 10 units apart, stream along +z at 35 units per second.
+int scene4_drawRoad(float t, float b)
+{
+    int slabs = 0;
+    for (float k = -20; k < 20; k += 1) {
+        drawSlatRow(0, rowDistance(t, 35, 10, (int)k), b, TURN_UNLESS_ZERO);
+        slabs += 3;
+    }
+    return slabs;
 }
 
 // One emitter near each corner of the car; each frame is turned so that its particles rise
@@ -79,21 +111,21 @@ void sceneBlock4(void)
     }
     mblur = 0;
     fbotex = vlm_enableFBO(fbo4, 0, 0, 0);
-    scenes46_screenEffects(t);
-    float b = scene4_bend(t);
+    setScreenEffects(t, CALM_DISTORTION);
+    float b = swing(t); // the road bends as the slats swing
 
     vlm_useCamera(0);
     vlm_setLight0(1);
     glPushMatrix();
     vlm_enableShader(scene4_shader2);
     sceneUniform(scene4_shader2, "timer", t);
-    material4(0.6f);
+    greyMaterial(0.6f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     drawEmitters(psystem, t);
     drawCar(t); // its models' materials stay in effect for the road
     scene4_drawRoad(t, b);
 
-    material4(1);
+    greyMaterial(1);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glPushMatrix();
     glRotatef(180, 0, 1, 0);
@@ -103,13 +135,13 @@ void sceneBlock4(void)
     vlm_enableShader(scene4_shader2_1);
     sceneUniform(scene4_shader2_1, "intensity", intensity);
     sceneUniform(scene4_shader2_1, "timer", t);
-    material4(0.6f);
+    greyMaterial(0.6f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    scene4_drawGrid(intensity);
+    drawGround(intensity);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glPopMatrix();
     vlm_setLight0(0);
 
     sceneChange(4, t);
-    director_scenePostPass(post4_shader, fade, fbotex);
+    postChain_scenePass(post4_shader, fade, fbotex);
 }

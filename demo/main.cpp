@@ -3,28 +3,11 @@
 // accumulation step and the swap.
 #include "director.h"
 #include "effects_screen.h"
-#include "scenes.h"
-#include "shader.h"
+#include "loading.h"
+#include "post_chain.h"
 #include "vlm.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
-
-static void (*const SCENE_BLOCKS[DIRECTOR_SCENES])(void) = {
-    sceneBlock0, sceneBlock1, sceneBlock2, sceneBlock3, sceneBlock4, sceneBlock5, sceneBlock6};
-
-void sceneUniform(int program, const char *name, float value)
-{
-    vlm_shader_sendUniformValue(program, name, &value, 1);
-}
-
-void sceneMaterial(void)
-{
-    static const float ambient[4] = {0, 0.5f, 0.5f, 1}, grey[4] = {0.5f, 0.5f, 0.5f, 1};
-    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
-    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, grey);
-    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 96);
-}
 
 void drawScene()
 {
@@ -46,8 +29,8 @@ void drawScene()
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 
-    if (loaded) director_postChain(W, H);
-    director_accumulateAndSwap();
+    if (loaded) postChain_toWindow(W, H);
+    postChain_accumulateAndSwap();
 }
 
 int main(int argc, char **argv)

@@ -1,0 +1,82 @@
+// The director: the scene table, the timeline state, the hand-over to playback and the
+// scene changes. No GL here.
+#include "director.h"
+#include "scenes.h"
+#include "vlm.h"
+#include <cstdio>
+
+// ---------------------------------------------------------------- scene table
+
+// Every scene change falls on a bar line of the music (128 bpm, 1.875 s a bar).
+const float SCENE_DURATIONS[DIRECTOR_SCENES] = {30.0f, 15.0f, 30.0f, 7.5f, 45.0f, 22.5f, 66.0f};
+void (*const SCENE_LOADS[DIRECTOR_SCENES])(void) = {
+    scene0_load, scene1_load, scene2_load, scene3_load, scene4_load, scene5_load, scene6_load};
+void (*const SCENE_BLOCKS[DIRECTOR_SCENES])(void) = {
+    sceneBlock0, sceneBlock1, sceneBlock2, sceneBlock3, sceneBlock4, sceneBlock5, sceneBlock6};
+
+// ---------------------------------------------------------------- director state
+
+float sceneTime[DIRECTOR_SCENE_SLOTS];
+int queue = -1;
+float loadingTime = 0;
+int songStartPosition = 0;
+int loaded = 0;
+float mblur = 0;
+float gColor = 0;
+
+// ---------------------------------------------------------------- hand-over and scene changes
+
+int director_startPosition(int startScene)
+{
+    int scenes = startScene < DIRECTOR_SCENE_SLOTS ? startScene : DIRECTOR_SCENE_SLOTS;
+    int ms = 0;
+    for (int i = 0; i < scenes; i++) ms += (int)sceneTime[i] * 1000; // whole seconds only
+    return ms;
+}
+
+void director_handOver(void)
+{
+    queue = (int)vlm_Get(4);
+    loaded++;
+    for (int i = 0; i < 10; i++) {
+        if (sceneTime[i] == 0) continue;
+        printf("sceneTime[%d] = %f\n", i, sceneTime[i]);
+        vlm_setDemoLength(sceneTime[i]);
+    }
+    fflush(stdout);
+    vlm_startMusic();
+    if (queue > 0) {
+        printf("## got queue %d\n", queue);
+        songStartPosition += director_startPosition(queue);
+        printf("song start pos = %d\n", songStartPosition);
+        fflush(stdout);
+        vlm_skipTo(songStartPosition);
+        loadingTime = songStartPosition / 1000;
+    }
+}
+
+float director_sceneClock(void)
+{
+    return vlm_Get(5) / 1000 - loadingTime;
+}
+
+SceneChange director_sceneChange(int N, float t)
+{
+    if (t > sceneTime[N]) {
+        queue = N + 1;
+        loadingTime += sceneTime[N];
+        return N == DIRECTOR_SCENES - 1 ? DEMO_END : SCENE_FORWARD;
+    }
+    if (N > 0 && t < -3) {
+        queue = N - 1;
+        loadingTime -= sceneTime[N - 1];
+        return SCENE_BACK;
+    }
+    return SCENE_STAYS;
+}
+
+void director_runBlocks(void (*const blocks[DIRECTOR_SCENES])(void))
+{
+    for (int N = 0; N < DIRECTOR_SCENES; N++)
+        if (queue == N) blocks[N]();
+}

@@ -1,0 +1,115 @@
+// Staged loading: one stage per frame behind the noise ribbon, then the hand-over.
+// Stage 1 runs the scenes' loading steps in scene order; the ids follow that order.
+#include "loading.h"
+#include "director.h"
+#include "fbo.h"
+#include "noise.h"
+#include "post_chain.h"
+#include "shader.h"
+#include "vlm.h"
+#include <GL/glew.h>
+#include <cstdio>
+
+int l_texture, l_shader, l_models, l_music, l_fbo;
+float progress = 0;
+
+const char *const SCENE_VERT = "data/shader/scene0.vert";
+const char *const SCENE_FRAG = "data/shader/scene0.frag";
+const char *const LINES_VERT = "data/shader/scene01.vert";
+const char *const LINES_FRAG = "data/shader/scene01.frag";
+const char *const POST_FRAG = "data/shader/post.frag";
+
+// ---------------------------------------------------------------- bar arithmetic
+
+int loading_selectStage(void)
+{
+    int *counters[5] = {&l_texture, &l_shader, &l_models, &l_music, &l_fbo};
+    for (int stage = 0; stage < 5; stage++)
+        if ((*counters[stage])++ == 0) return stage + 1;
+    return 0;
+}
+
+int loading_advanceBar(int stageRan, float W)
+{
+    if (stageRan) progress += W / 34 * 2 / 6;
+    // Growth includes equality so that a bar that lands exactly on W / 17 still completes.
+    if (W / 34 * 2 * 6 / 6 >= progress) progress += 0.2f;
+    return progress > W / 34 * 2;
+}
+
+void loading_reset(void)
+{
+    l_texture = l_shader = l_models = l_music = l_fbo = 0;
+    progress = 0;
+}
+
+// ---------------------------------------------------------------- stages
+
+int loading_windowTarget(void)
+{
+    return vlm_loadFBO((int)vlm_Get(1), (int)vlm_Get(2));
+}
+
+void loading_stageScenes(void)
+{
+    for (int N = 0; N < DIRECTOR_SCENES; N++) {
+        SCENE_LOADS[N]();
+        sceneTime[N] = SCENE_DURATIONS[N];
+    }
+}
+
+void loading_stageChain(void)
+{
+    static const char *const names[5] = {"first", "second", "third", "fourth", "fifth"};
+    char vert[64], frag[64];
+    for (int i = 0; i < 5; i++) {
+        snprintf(vert, sizeof vert, "data/shader/PP/%s.vert", names[i]);
+        snprintf(frag, sizeof frag, "data/shader/PP/%s.frag", names[i]);
+        VLM_PP[i][PP_PROGRAM] = vlm_loadShader(vert, frag);
+    }
+}
+
+void loading_stageMusic(void)
+{
+    vlm_loadMusic("data/tune.mp3");
+}
+
+void loading_stageTargets(void)
+{
+    for (int i = 0; i < 4; i++) VLM_PP[i][PP_TARGET] = loading_windowTarget();
+}
+
+void loading_drawRibbon(float W)
+{
+    // Columns sit at fixed x and the noise depends on x only: the ribbon only grows. The
+    // window is not cleared while loading, so its depth buffer holds whatever it held: the
+    // ribbon ignores it.
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glBegin(GL_TRIANGLE_STRIP);
+    for (float x = W / -34; W / -34 + progress > x; x += 0.1f) {
+        float n = vlm_perlin2DNoise(x * 10000 / 100, 0, 33);
+        glVertex3f(x, n / 5 + 0.005f, 0);
+        glVertex3f(x, n / 5 - 0.005f, 0);
+    }
+    glEnd();
+    glPopAttrib();
+}
+
+int loadingFrame(void)
+{
+    int stage = loading_selectStage();
+    switch (stage) {
+    case 1: loading_stageScenes(); break;
+    case 2: loading_stageChain(); break;
+    case 3: break; // the models stage loads nothing; it only advances the bar
+    case 4: loading_stageMusic(); break;
+    case 5: loading_stageTargets(); break;
+    }
+    float W = vlm_Get(1);
+    int complete = loading_advanceBar(stage != 0, W);
+    glColor4f(1, 1, 1, 1);
+    mblur = 0;
+    loading_drawRibbon(W);
+    return complete;
+}

@@ -1,0 +1,38 @@
+// Staged loading: one stage per frame behind a white noise ribbon, until the bar is full.
+// Stage 1 runs every scene's loading step in scene order (the ids follow that order) and
+// stores the scene durations; stage 2 builds the chain programs, stage 4 opens the music,
+// stage 5 makes the chain's render targets. Reads its files from the working directory.
+#pragma once
+
+// Stage counters (tested and incremented, in this order, each frame while loading) and the
+// bar length in the units of the bar's x axis.
+extern int l_texture, l_shader, l_models, l_music, l_fbo;
+extern float progress;
+
+// Examines the stage counters in order, incrementing each examined one; returns the stage
+// (1..5) whose counter was 0, or 0 when every stage has run.
+int loading_selectStage(void);
+// Bar arithmetic of one loading frame for window width W (pixels): W / 102 after a stage,
+// then 0.2 while W / 17 >= progress. Returns 1 when loading is complete (progress > W / 17).
+int loading_advanceBar(int stageRan, float W);
+// Restarts loading from frame 1 (tests only; the demo loads once).
+void loading_reset(void);
+
+// The programs every scene builds from the same sources: its scene program, its post pass,
+// and (scenes 0 to 3) the line program that marks its pixels as ink.
+extern const char *const SCENE_VERT, *const SCENE_FRAG;
+extern const char *const LINES_VERT, *const LINES_FRAG;
+extern const char *const POST_FRAG;
+// A render target of the window's size, read again for every target.
+int loading_windowTarget(void);
+
+// The stages' work at the current window size.
+void loading_stageScenes(void);  // stage 1: every scene's loading step and its duration
+void loading_stageChain(void);   // stage 2: the five chain programs
+void loading_stageMusic(void);   // stage 4: "data/tune.mp3"
+void loading_stageTargets(void); // stage 5: chain targets 0..3
+// One loading frame: the selected stage, the bar arithmetic and the ribbon drawn into the
+// window. Returns 1 in the frame in which loading completes.
+int loadingFrame(void);
+// The white noise ribbon from x0 = -W / 34 to x0 + progress (current matrices).
+void loading_drawRibbon(float W);

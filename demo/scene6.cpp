@@ -1,0 +1,146 @@
+// Scene 6, the last: on black the viewer travels through a tunnel of 100 rows, eight pipes
+// around the axis at radius 6 and eight slowly turning rings at radius 10 per row, streaming
+// past at a pulsing speed; a narrow strip runs along the axis and the greetings line scrolls
+// along the tunnel. Its end, 66 s in, ends the demo.
+#include "scenes.h"
+#include "camera.h"
+#include "director.h"
+#include "effects_screen.h"
+#include "fbo.h"
+#include "lighting.h"
+#include "loading.h"
+#include "models_obj.h"
+#include "post_chain.h"
+#include "scene_kit.h"
+#include "shader.h"
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <cmath>
+
+static int scene6_shader, post6_shader, scene6_shader2, scene6_shader2_1, pipe6, ring6, fbo6;
+
+void scene6_load(void)
+{
+    scene6_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
+    post6_shader = vlm_loadShader(nullptr, POST_FRAG);
+    scene6_shader2 = vlm_loadShader("data/shader/scene6.vert", "data/shader/scene6.frag");
+    scene6_shader2_1 = vlm_loadShader("data/shader/scene6_1.vert", "data/shader/scene6_1.frag");
+    pipe6 = vlm_loadOBJ("data/models/pipe.obj");
+    ring6 = vlm_loadOBJ("data/models/ring.obj");
+    fbo6 = loading_windowTarget();
+}
+
+SceneIds scene6_ids(void)
+{
+    return {{scene6_shader, post6_shader, scene6_shader2, scene6_shader2_1},
+            {pipe6, ring6},
+            fbo6,
+            0};
+}
+
+// Heading (18), 6 blanks, twelve names (4 blanks after the first, 3 between the others),
+// 25 blanks, then the credits: code (18), 4 blanks, music (12).
+const char SCENE6_GREETINGS[] =
+    "greetz and respect"
+    "      "
+    "Glasspan    Mothwire   Heronfax   Lumenhaus   Vektormule   Kelpware   Orchidine   "
+    "Quiltbyte   Sunbarrel   Noxfjord   Moss Relay   Snowmelt Jam"
+    "                         "
+    "code by quillfrost"
+    "    "
+    "music: Orvel";
+
+float scene6_travel(float t)
+{
+    return (float)(t + 0.1 * sin(6.8 * t));
+}
+
+// The tunnel's hundred rows are 4 units apart and stream past at 24 units per second of travel.
+int scene6_drawTunnel(float t, float s, int pipe, int ring)
+{
+    int models = 0;
+    float shift = rowDistance(s, 24, 4, 0); // the same truncated offset for every row
+    for (float r = -50; r < 50; r += 1) {
+        float z = 4 * r + shift;
+        for (float a = 0; a < 360; a += 45) {
+            glPushMatrix();
+            glTranslatef(0, 0, -z);
+            glRotatef(90, 1, 0, 0);
+            glRotatef(a, 0, 1, 0);
+            glTranslatef(-6, 0, 0);
+            vlm_renderOBJ(pipe);
+            glPopMatrix();
+            models++;
+        }
+    }
+    for (float r = -50; r < 50; r += 1) {
+        float z = 4 * r + shift;
+        for (float a = 0; a < 360; a += 45) {
+            glPushMatrix();
+            glTranslatef(0, 0, -z);
+            glRotatef(90, 1, 0, 0);
+            glRotatef(a + r + 30 * t, 0, 1, 0);
+            glTranslatef(-10, 0, 0);
+            vlm_renderOBJ(ring);
+            glPopMatrix();
+            models++;
+        }
+    }
+    return models;
+}
+
+int scene6_drawStrip(float cell)
+{
+    return drawQuadGrid(-0.5f, 0.5f, cell, -200, 200, 0.5f, 0.5f);
+}
+
+// Turned 90 degrees about y, the line runs along world -z, 7 units above the axis, and moves
+// 15 units per second towards +z.
+static void drawGreetings(float t)
+{
+    glPushMatrix();
+    glColor4f(1, 1, 1, 1);
+    glRotatef(90, 0, 1, 0);
+    vlm_drawPolygonText(SCENE6_GREETINGS, -15 * t, 7, 0);
+    glPopMatrix();
+}
+
+void sceneBlock6(void)
+{
+    static int loaded = 0;
+    static int camera_trackid0;
+    static unsigned fbotex;
+    float t = director_sceneClock();
+    float intensity = 0.5f;
+    float fade = 5;
+    if (!loaded) {
+        loaded = 1;
+        camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene6-camera0.vtrack");
+        vlm_camera_useTrack(0, camera_trackid0);
+    }
+    mblur = 0;
+    fbotex = vlm_enableFBO(fbo6, 0, 0, 0);
+    setScreenEffects(t, CALM_DISTORTION);
+
+    vlm_useCamera(0);
+    vlm_setLight0(1);
+    glPushMatrix();
+    vlm_enableShader(scene6_shader2);
+    sceneUniform(scene6_shader2, "timer", t);
+    float s = scene6_travel(t);
+    greyMaterial(0.6f);
+    drawGreetings(t);
+    scene6_drawTunnel(t, s, pipe6, ring6);
+
+    vlm_enableShader(scene6_shader2_1);
+    sceneUniform(scene6_shader2_1, "intensity", intensity);
+    sceneUniform(scene6_shader2_1, "timer", t);
+    greyMaterial(0.6f);
+    scene6_drawStrip(intensity);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glPopMatrix();
+    vlm_setLight0(0);
+
+    sceneChange(6, t); // past 66 s this ends the demo before the post pass
+    postChain_scenePass(post6_shader, fade, fbotex);
+}

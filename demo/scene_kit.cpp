@@ -1,0 +1,121 @@
+// The scene kit: geometry, values and materials several scenes share.
+#include "scene_kit.h"
+#include "noise.h"
+#include "post_chain.h"
+#include "shader.h"
+#include <GL/glew.h>
+#include <GL/freeglut.h>
+#include <cmath>
+
+// ---------------------------------------------------------------- values
+
+float rowDistance(float t, float speed, int spacing, int row)
+{
+    int n = (int)(t * speed / spacing); // toward zero, also for negative times
+    return spacing * row + (speed * t - spacing * n);
+}
+
+float swing(float t)
+{
+    float M = (float)(5 * cos(3.4 * (t + 1)));
+    if (M > 2.5f) M = 2.5f;
+    if (M < -2.5f) M = -2.5f;
+    return M;
+}
+
+const ScreenGains STRONG_DISTORTION = {10, 0.1f};
+const ScreenGains CALM_DISTORTION = {4, 0.01f};
+
+void setScreenEffects(float t, ScreenGains gains)
+{
+    VLM_SCREEN_RGBDIST = vlm_perlin2DNoise(0, 30 * t, 123) * gains.rgb;
+    VLM_SCREEN_DIST = vlm_perlin2DNoise(0, 30 * t, 123) * gains.dist;
+    VLM_SCREEN_WOBBLE = vlm_perlin2DNoise(0, 0.01f * t, 123);
+}
+
+// ---------------------------------------------------------------- geometry
+
+int drawQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size)
+{
+    int quads = 0;
+    glBegin(GL_QUADS);
+    for (float x = x0; x < x1; x += xStep) {
+        for (float z = z0; z < z1; z += zStep) {
+            glVertex3f(x, 0, z);
+            glVertex3f(x, 0, z + size);
+            glVertex3f(x + size, 0, z + size);
+            glVertex3f(x + size, 0, z);
+            quads++;
+        }
+    }
+    glEnd();
+    return quads;
+}
+
+int drawGround(float cell)
+{
+    return drawQuadGrid(-100, 100, cell, -100, 100, cell, cell);
+}
+
+int drawCubeRings(float t, float M, float zFrom, float zTo, float zStep)
+{
+    int cubes = 0;
+    for (float z0 = zFrom; z0 < zTo; z0 += zStep) {
+        glPushMatrix();
+        glTranslatef(3, 0, z0);
+        glRotatef(40 * t * (float)sin(z0), 0, 0, (float)sin(2 * z0));
+        for (float a = 0; a < 1; a += 0.01f) { // 101 cubes: the last lands on the first
+            glPushMatrix();
+            glRotatef(360 * a, 0, 0, 1);
+            glTranslatef(2 * M + 20, 0, 0);
+            glutSolidCube(1);
+            glPopMatrix();
+            cubes++;
+        }
+        glPopMatrix();
+    }
+    return cubes;
+}
+
+void drawSlat(float x, float y, float z, float angleDeg, SlatTurn turn)
+{
+    glPushMatrix();
+    glTranslatef(x, y, z);
+    if (turn == TURN_ALWAYS || angleDeg != 0) glRotatef(angleDeg, 0, 0, 1);
+    glScalef(1, 0.2f, 3);
+    glutSolidCube(1);
+    glPopMatrix();
+}
+
+void drawSlatRow(float x, float z, float M, SlatTurn turn)
+{
+    drawSlat(x, -M - 2, z, 0, turn);
+    drawSlat(x + 2, M - 4, z, 30 * (M + 2.5f), turn);
+    drawSlat(x - 2, M - 4, z, -30 * (M + 2.5f), turn);
+}
+
+// ---------------------------------------------------------------- materials and uniforms
+
+void tealMaterial(void)
+{
+    static const float ambient[4] = {0, 0.5f, 0.5f, 1}, grey[4] = {0.5f, 0.5f, 0.5f, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, ambient);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, grey);
+    glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, 96);
+}
+
+void greyMaterial(float ambient)
+{
+    const float a[4] = {ambient, ambient, ambient, 1}, grey[4] = {0.5f, 0.5f, 0.5f, 1},
+                shininess[4] = {96, 96, 96, 1};
+    glMaterialfv(GL_FRONT_AND_BACK, GL_AMBIENT, a);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, grey);
+    glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+}
+
+void sceneUniform(int program, const char *name, float value)
+{
+    vlm_shader_sendUniformValue(program, name, &value, 1);
+}

@@ -1,0 +1,60 @@
+// The scene kit: what several scenes share. Counted geometry (quad grids, rings of cubes,
+// rows of slats), the row distance of the streaming rows, the swing of the slats, the common
+// materials, the screen-effect gains and the uniform helper. Times are scene seconds
+// (float); every value is single precision as the picture depends on it. Loop counters of
+// geometry are single-precision floats stepped by a float increment: the counts that result
+// (667 x 667 cells, 101 cubes per ring, 501 x 21 strip squares) are part of the picture, so
+// callers pass range and step exactly as their loops have them. Immediate mode; nothing is
+// cached.
+//
+// Index: values | geometry | materials and uniforms
+#pragma once
+
+// ---------------------------------------------------------------- values
+// The distance of row `row` along the corridor at time t: spacing x row plus the part of
+// speed x t left over from whole spacings, n = trunc(speed t / spacing) toward zero (also
+// for negative times), so the offset lies in (-spacing, spacing) and the rows jump back one
+// spacing as they pass it.
+float rowDistance(float t, float speed, int spacing, int row);
+// The swing of the slats: 5 cos(3.4 (t + 1)) clamped to [-2.5, 2.5].
+float swing(float t);
+
+// Gains of the screen distortion: VLM_SCREEN_RGBDIST and VLM_SCREEN_DIST are noise of 30 t
+// times these; VLM_SCREEN_WOBBLE follows slow noise unscaled.
+struct ScreenGains {
+    float rgb;  // of "rgb_ammount"
+    float dist; // of "dist_ammount"
+};
+extern const ScreenGains STRONG_DISTORTION; // x 10 and x 0.1: the paper corridors
+extern const ScreenGains CALM_DISTORTION;   // x 4 and x 0.01: the later scenes
+void setScreenEffects(float t, ScreenGains gains);
+
+// ---------------------------------------------------------------- geometry
+// One GL_QUADS batch: x from x0 while x < x1 in xStep, and inside z from z0 while z < z1 in
+// zStep, a square of side `size` at each (x, 0, z). The bounds are compared as doubles, which
+// for bounds that are floats gives the float comparison. Returns the quads issued.
+int drawQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size);
+// The ground: `cell`-wide squares over x, z in [-100, 100) (667 x 667 for 0.3, 100 x 100 for 2).
+int drawGround(float cell);
+// Rings of 101 cubes (the last on the first) at z0 from zFrom while z0 < zTo in zStep,
+// centred on (3, 0, z0), of radius 2 M + 20, each turning with t. Returns the cubes drawn.
+int drawCubeRings(float t, float M, float zFrom, float zTo, float zStep);
+
+// How a slat's turn is issued: the white corridor always calls glRotatef, even for 0
+// degrees; the dark corridor and the road issue no rotation for an angle of 0.
+enum SlatTurn { TURN_ALWAYS, TURN_UNLESS_ZERO };
+// One slat: a unit cube flattened to 1 x 0.2 x 3 at (x, y, z), turned `angleDeg` about z.
+void drawSlat(float x, float y, float z, float angleDeg, SlatTurn turn);
+// One row of three slats at depth z around x: a flat one at (x, -M - 2) and two at x + 2 and
+// x - 2, height M - 4, tilted by +30 (M + 2.5) and -30 (M + 2.5) degrees.
+void drawSlatRow(float x, float z, float M, SlatTurn turn);
+
+// ---------------------------------------------------------------- materials and uniforms
+// The paper scenes' material for front and back faces: ambient (0, 0.5, 0.5), diffuse and
+// specular 0.5 grey, shininess 96.
+void tealMaterial(void);
+// The dark scenes' material for front and back faces: ambient (a, a, a), diffuse and
+// specular 0.5 grey, shininess 96.
+void greyMaterial(float ambient);
+// Sends one float uniform to `program` (which must be the current program).
+void sceneUniform(int program, const char *name, float value);
