@@ -38,11 +38,9 @@ static void appendf(std::string *out, const char *format, ...)
     out->append(big.data(), n);
 }
 
-static bool fail(ObjParseError *error, std::string message)
+static bool fail(VlmParseOutcome *error, const std::string &message)
 {
-    error->message = std::move(message);
-    error->status = -1;
-    return false;
+    return vlm_parseFail(error, message);
 }
 
 // Walks the text one line at a time; a line keeps its '\n' and, like a C string, ends at the
@@ -124,7 +122,7 @@ static void countObjLines(const char *bytes, size_t size, OBJModel *model)
 static bool indexInRange(int index, int count) { return index >= 1 && index <= count; }
 
 static bool readFaceLine(const char *path, const char *line, int lineNumber, OBJModel *model,
-                         ObjLists *lists, ObjParseError *error)
+                         ObjLists *lists, VlmParseOutcome *error)
 {
     int p[3] = {0, 0, 0}, t[3] = {0, 0, 0}, n[3] = {0, 0, 0};
     bool withTexcoords = sscanf(line, "f %d/%d/%d %d/%d/%d %d/%d/%d", &p[0], &t[0], &n[0],
@@ -160,7 +158,7 @@ static bool readFaceLine(const char *path, const char *line, int lineNumber, OBJ
 
 static bool readUseMaterialLine(const char *path, const char *line, int lineNumber,
                                 OBJModel *model, ObjLists *lists, ObjMaterialLoader loadMaterial,
-                                void *context, std::string *log, ObjParseError *error)
+                                void *context, std::string *log, VlmParseOutcome *error)
 {
     std::string name;
     if (!scanName(line, "usemtl %s", &name)) {
@@ -185,7 +183,7 @@ static bool readUseMaterialLine(const char *path, const char *line, int lineNumb
 // One line of the second pass; false ends loading with *error.
 static bool readObjLine(const char *path, const char *line, int lineNumber, OBJModel *model,
                         ObjLists *lists, ObjMaterialLoader loadMaterial, void *context,
-                        std::string *log, ObjParseError *error)
+                        std::string *log, VlmParseOutcome *error)
 {
     std::string message;
     switch (classifyObjLine(line)) {
@@ -256,7 +254,7 @@ static void deindex(OBJModel *model, const ObjLists &lists)
 
 bool objParse(const char *path, const char *bytes, size_t size, OBJModel *model,
               ObjMaterialLoader loadMaterial, void *context, std::string *log,
-              ObjParseError *error)
+              VlmParseOutcome *error)
 {
     *model = OBJModel();
     countObjLines(bytes, size, model);
@@ -290,7 +288,7 @@ static bool isPngName(const std::string &name)
 // A map_Kd / map_bump / bump line inside the wanted block: the name, the PNG rule, the texture.
 static bool readTextureLine(const char *line, const char *format, bool colourMap, bool packed,
                             ObjTextureLoader loadTexture, void *context, std::string *log,
-                            unsigned *texture, ObjParseError *error)
+                            unsigned *texture, VlmParseOutcome *error)
 {
     if (colourMap && packed) *log += "colormap found!!!\n";
     std::string name, message;
@@ -341,7 +339,7 @@ static int scanMtlKey(int which, const char *line, OBJMaterial *m)
     }
 }
 
-static bool readMtlValues(const char *line, OBJMaterial *material, ObjParseError *error)
+static bool readMtlValues(const char *line, OBJMaterial *material, VlmParseOutcome *error)
 {
     for (int i = 0; i < (int)(sizeof MTL_KEYS / sizeof MTL_KEYS[0]); i++) {
         const MtlKey &k = MTL_KEYS[i];
@@ -357,7 +355,7 @@ static bool readMtlValues(const char *line, OBJMaterial *material, ObjParseError
 
 static bool readMtlTextures(const char *line, OBJMaterial *material, bool packed,
                             ObjTextureLoader loadTexture, void *context, std::string *log,
-                            ObjParseError *error)
+                            VlmParseOutcome *error)
 {
     if (contains(line, "map_Kd")) {
         if (!readTextureLine(line, "map_Kd %s", true, packed, loadTexture, context, log,
@@ -380,7 +378,7 @@ static bool readMtlTextures(const char *line, OBJMaterial *material, bool packed
 bool mtlParse(const char *library, const char *bytes, size_t size, const char *name,
               OBJMaterial *material, int firstTriangle, bool packed,
               ObjTextureLoader loadTexture, void *context, std::string *log,
-              ObjParseError *error)
+              VlmParseOutcome *error)
 {
     material->firstTriangle = firstTriangle;
     material->textureFlags = 0;
@@ -411,12 +409,10 @@ static void printLog(std::string *log)
 }
 
 // Prints what parsing said; on failure also its message, then ends the process.
-static void finishParse(std::string *log, bool ok, const ObjParseError &error)
+static void finishParse(std::string *log, bool ok, const VlmParseOutcome &error)
 {
     printLog(log);
-    if (ok) return;
-    fputs(error.message.c_str(), stdout);
-    exit(error.status);
+    if (!ok) vlm_reportOutcome(error);
 }
 
 // Textures come from outside: what the parser said so far is printed first, keeping order.
@@ -428,34 +424,23 @@ static unsigned loadTextureForParser(void *context, const char *name)
 
 static bool loadMaterialForParser(void *context, const char *library, const char *name,
                                   OBJMaterial *material, int firstTriangle, std::string *log,
-                                  ObjParseError *error)
+                                  VlmParseOutcome *error)
 {
     printLog(log);
     loadMaterial(library, name, material, firstTriangle);
     return true;
 }
 
-// Reads a whole disk file line by line (vlm_io_getline) until its size is reached.
-// A failed read prints "[!] Error reading %s" and ends the process.
-static std::string readDiskLines(FILE *file, const char *path)
+// Reads a whole disk file; a file that cannot be opened, held or read prints its message and
+// ends the process.
+static VlmFile readDiskText(const char *path)
 {
-    fseek(file, 0, SEEK_END);
-    long size = ftell(file);
-    rewind(file);
-    std::string text;
-    char *line = nullptr;
-    size_t capacity = 0;
-    while ((long)text.size() < size) {
-        ssize_t n = vlm_io_getline(&line, &capacity, file);
-        if (n <= 0) {
-            printf("[!] Error reading %s\n", path);
-            fclose(file);
-            exit(-1);
-        }
-        text.append(line, n);
-    }
-    free(line);
-    return text;
+    VlmFile file = vlm_io_readFile(path, VLM_FROM_DISK);
+    if (file.status == VLM_FILE_READ) return file;
+    if (file.status == VLM_FILE_MISSING) printf("[!] Couldn't open %s\n", path);
+    else if (file.status == VLM_FILE_NO_MEMORY) printf("[!] Couldn't malloc memory for %s\n", path);
+    else printf("[!] Error reading %s\n", path);
+    exit(-1);
 }
 
 // Takes the next model id; the 129th model is refused.
@@ -471,7 +456,7 @@ static int takeModelId(const char *path)
 static void parseModel(int id, const char *path, const char *bytes, size_t size)
 {
     std::string log;
-    ObjParseError error;
+    VlmParseOutcome error;
     bool ok = objParse(path, bytes, size, &OBJMODELS[id], loadMaterialForParser, nullptr, &log,
                        &error);
     finishParse(&log, ok, error);
@@ -497,14 +482,9 @@ int vlm_loadOBJ_Native(const char *path)
 {
     int id = takeModelId(path);
     printf("[*] loading %s\n", path);
-    FILE *file = fopen(path, "r");
-    if (!file) {
-        printf("[!] Couldn't open %s\n", path);
-        exit(-1);
-    }
-    std::string text = readDiskLines(file, path);
-    fclose(file);
-    parseModel(id, path, text.data(), text.size());
+    VlmFile text = readDiskText(path);
+    parseModel(id, path, text.bytes, text.size);
+    free(text.bytes);
     return id;
 }
 
@@ -524,7 +504,7 @@ int loadMaterial_Compressed(const char *library, const char *name, OBJMaterial *
         return 0;
     }
     std::string log;
-    ObjParseError error;
+    VlmParseOutcome error;
     bool ok = mtlParse(library, data, size, name, material, firstTriangle, true,
                        loadTextureForParser, &log, &log, &error);
     free(data);
@@ -535,17 +515,12 @@ int loadMaterial_Compressed(const char *library, const char *name, OBJMaterial *
 int loadMaterial_Native(const char *library, const char *name, OBJMaterial *material,
                         int firstTriangle)
 {
-    FILE *file = fopen(library, "r");
-    if (!file) {
-        printf("[!] Couldn't open %s\n", library);
-        exit(-1);
-    }
-    std::string text = readDiskLines(file, library);
-    fclose(file);
+    VlmFile text = readDiskText(library);
     std::string log;
-    ObjParseError error;
-    bool ok = mtlParse(library, text.data(), text.size(), name, material, firstTriangle, false,
+    VlmParseOutcome error;
+    bool ok = mtlParse(library, text.bytes, text.size, name, material, firstTriangle, false,
                        loadTextureForParser, &log, &log, &error);
+    free(text.bytes);
     finishParse(&log, ok, error);
     return 1;
 }

@@ -34,7 +34,7 @@ TEST(PackedRecord, FindsAndInflatesARecordAmongOthers)
     std::string image = "junk" + packedRecord("a.frag", "first file") + "\n" +
                         packedRecord("data/b.vert", "second\0file" + std::string(300, 'z'));
     VlmRecordResult r = parseExact(image, "data/b.vert");
-    ASSERT_EQ(r.status, VLM_RECORD_FOUND);
+    ASSERT_TRUE(r.ok && r.found);
     EXPECT_EQ(r.messages, "File data/b.vert found in data.vfile\n");
     EXPECT_EQ(text(r), "second\0file" + std::string(300, 'z'));
     EXPECT_EQ(text(parseExact(image, "a.frag")), "first file");
@@ -43,17 +43,17 @@ TEST(PackedRecord, FindsAndInflatesARecordAmongOthers)
 TEST(PackedRecord, EmptyFileRoundTrips)
 {
     VlmRecordResult r = parseExact(packedRecord("empty.txt", ""), "empty.txt");
-    ASSERT_EQ(r.status, VLM_RECORD_FOUND);
+    ASSERT_TRUE(r.ok && r.found);
     EXPECT_TRUE(r.data.empty());
 }
 
 TEST(PackedRecord, AbsentNameIsReported)
 {
     VlmRecordResult r = parseExact(packedRecord("a.frag", "x"), "b.frag");
-    EXPECT_EQ(r.status, VLM_RECORD_ABSENT);
+    EXPECT_TRUE(r.ok && !r.found);
     EXPECT_EQ(r.messages, "File b.frag not found compressed.\n");
     // A name longer than the whole file is not tried anywhere.
-    EXPECT_EQ(parseExact("ab", "abc").status, VLM_RECORD_ABSENT);
+    EXPECT_FALSE(parseExact("ab", "abc").found);
 }
 
 TEST(PackedRecord, NameThatIsTheTailOfAnEarlierNameFindsTheEarlierRecord)
@@ -94,13 +94,13 @@ TEST(PackedRecord, MalformedRecordsAreFatalWithTheirMessage)
     };
     for (const Case &c : cases) {
         VlmRecordResult r = parseExact(c.image, c.name.c_str());
-        EXPECT_EQ(r.status, VLM_RECORD_FATAL) << c.what;
+        EXPECT_FALSE(r.ok) << c.what;
         EXPECT_EQ(r.messages, "File " + c.name + " found in data.vfile\n" + c.message) << c.what;
     }
     // The header exactly filling the window still works.
     std::string name = std::string(128 - 4 - n.size() - 3, 'k');
     VlmRecordResult fits = parseExact(name + "[5][" + n + "]" + stream, name.c_str());
-    EXPECT_EQ(fits.status, VLM_RECORD_FOUND);
+    EXPECT_TRUE(fits.ok && fits.found);
     EXPECT_EQ(text(fits), "hello");
 }
 
@@ -280,7 +280,7 @@ TEST(Packer, EveryNameIsFoundAtItsOwnRecordAndTheBytesAreDeterministic)
     std::string image = readFile("data.vfile");
     for (auto &f : files) {
         VlmRecordResult r = parseExact(image, f.first.c_str());
-        ASSERT_EQ(r.status, VLM_RECORD_FOUND) << f.first;
+        ASSERT_TRUE(r.ok && r.found) << f.first;
         EXPECT_EQ(text(r), f.second) << f.first;
     }
     EXPECT_EQ(runTool("check data.vfile", "", nullptr), 0);
