@@ -99,6 +99,7 @@ static ObjLineKind classifyObjLine(const char *line)
 struct ObjLists {
     std::vector<float> positions, normals, texcoords; // 3 per entry, sized by the first pass
     std::vector<int> positionIndex, normalIndex, texcoordIndex; // 3 per face, 1-based; 0 = none
+    std::vector<int> faceLine;                        // the line number of each face, from 1
     int positionsRead = 0, normalsRead = 0, texcoordsRead = 0, facesRead = 0, materialsRead = 0;
 };
 
@@ -118,8 +119,18 @@ static void countObjLines(const char *bytes, size_t size, OBJModel *model)
     }
 }
 
-// An index must name an entry already read: 1..count (files index from 1).
+// An index names one of the file's entries, 1..count (files index from 1). Faces may refer to
+// entries on later lines, so the counts are those of the whole file.
 static bool indexInRange(int index, int count) { return index >= 1 && index <= count; }
+
+static bool faceIndexError(const char *path, const char *line, int lineNumber,
+                           VlmParseOutcome *error)
+{
+    std::string message;
+    appendf(&message, "[!] Face index out of range in %s (line %d): %s", path, lineNumber, line);
+    if (message.back() != '\n') message += '\n';
+    return fail(error, message);
+}
 
 static bool readFaceLine(const char *path, const char *line, int lineNumber, OBJModel *model,
                          ObjLists *lists, VlmParseOutcome *error)
@@ -137,21 +148,16 @@ static bool readFaceLine(const char *path, const char *line, int lineNumber, OBJ
         }
     }
     for (int c = 0; c < 3; c++) {
-        bool ok = indexInRange(p[c], lists->positionsRead) &&
-                  indexInRange(n[c], lists->normalsRead) &&
-                  (!withTexcoords || indexInRange(t[c], lists->texcoordsRead));
-        if (!ok) {
-            std::string message;
-            appendf(&message, "[!] Face index out of range in %s (line %d): %s", path,
-                    lineNumber, line);
-            if (message.back() != '\n') message += '\n';
-            return fail(error, message);
-        }
+        bool ok = indexInRange(p[c], model->positionCount) &&
+                  indexInRange(n[c], model->normalCount) &&
+                  (!withTexcoords || indexInRange(t[c], model->texcoordCount));
+        if (!ok) return faceIndexError(path, line, lineNumber, error);
         int slot = 3 * lists->facesRead + c;
         lists->positionIndex[slot] = p[c];
         lists->normalIndex[slot] = n[c];
         lists->texcoordIndex[slot] = t[c];
     }
+    lists->faceLine[lists->facesRead] = lineNumber;
     lists->facesRead++;
     return true;
 }
@@ -229,7 +235,24 @@ static bool readObjLine(const char *path, const char *line, int lineNumber, OBJM
     return true;
 }
 
-// Flat per-triangle arrays from the lists; indices were checked when their face was read.
+// A `v` line that could not be read is dropped, so the positions read may be fewer than the
+// file's `v` lines: every face must name one that was read. Reports the first face that does not.
+static bool checkPositionsRead(const char *path, const char *bytes, size_t size,
+                               const ObjLists &lists, VlmParseOutcome *error)
+{
+    for (int f = 0; f < lists.facesRead; f++) {
+        const int *p = &lists.positionIndex[3 * f];
+        if (p[0] <= lists.positionsRead && p[1] <= lists.positionsRead &&
+            p[2] <= lists.positionsRead)
+            continue;
+        LineCursor cursor{bytes, size, 0, {}};
+        for (int lineNumber = 1; cursor.next() && lineNumber < lists.faceLine[f]; lineNumber++) {}
+        return faceIndexError(path, cursor.c_str(), lists.faceLine[f], error);
+    }
+    return true;
+}
+
+// Flat per-triangle arrays from the lists; indices were checked after both passes.
 static void deindex(OBJModel *model, const ObjLists &lists)
 {
     int faces = lists.facesRead;
@@ -266,6 +289,7 @@ bool objParse(const char *path, const char *bytes, size_t size, OBJModel *model,
     lists.positionIndex.assign(3 * (size_t)model->triangleCount, 0);
     lists.normalIndex.assign(3 * (size_t)model->triangleCount, 0);
     lists.texcoordIndex.assign(3 * (size_t)model->triangleCount, 0);
+    lists.faceLine.assign((size_t)model->triangleCount, 0);
     model->materials.assign(model->materialCount, OBJMaterial());
 
     LineCursor cursor{bytes, size, 0, {}};
@@ -274,6 +298,7 @@ bool objParse(const char *path, const char *bytes, size_t size, OBJModel *model,
                          log, error))
             return false;
     }
+    if (!checkPositionsRead(path, bytes, size, lists, error)) return false;
     deindex(model, lists);
     return true;
 }

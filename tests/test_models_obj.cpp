@@ -178,7 +178,7 @@ TEST(ObjParse, FatalLinesGiveTheirMessageAndStatus)
     }
 }
 
-TEST(ObjParse, FaceIndicesOutsideTheListsReadSoFarNameFileAndLine)
+TEST(ObjParse, FaceIndicesOutsideTheFileNameFileAndLine)
 {
     const std::string lists = "vt 0 0\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n"; // lines 1-5
     for (const char *face : {"f 0//1 2//1 3//1", "f -1//1 2//1 3//1", "f 1//1 2//1 4//1",
@@ -189,9 +189,22 @@ TEST(ObjParse, FaceIndicesOutsideTheListsReadSoFarNameFileAndLine)
         EXPECT_EQ(p.error.messages.rfind("[!] Face index out of range in bad.obj (line 6)", 0), 0u)
             << p.error.messages;
     }
-    // A face before the positions it names points past the lists read so far.
-    Parsed early = parseObj("vn 0 0 1\nf 1//1 2//1 3//1\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
-    EXPECT_NE(early.error.messages.find("(line 2)"), std::string::npos);
+    // A position line that cannot be read is dropped: a face naming it names nothing.
+    Parsed dropped = parseObj("v 0 0 0\nv 1 0 0\nv x y z\nvn 0 0 1\nf 1//1 2//1 3//1\n");
+    EXPECT_FALSE(dropped.ok);
+    EXPECT_EQ(dropped.error.messages,
+              "[!] Face index out of range in m.obj (line 5): f 1//1 2//1 3//1\n");
+}
+
+TEST(ObjParse, FacesMayNameEntriesOnLaterLines)
+{
+    Parsed early = parseObj("f 3//1 2//1 1//1\nvn 0 0 1\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    ASSERT_TRUE(early.ok) << early.error.messages;
+    EXPECT_EQ(early.model.trianglePositions, (std::vector<float>{0, 1, 0, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(early.model.triangleNormals, (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1}));
+    Parsed past = parseObj("f 1//1 2//1 4//1\nvn 0 0 1\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    EXPECT_EQ(past.error.messages,
+              "[!] Face index out of range in m.obj (line 1): f 1//1 2//1 4//1\n");
 }
 
 TEST(ObjParse, LongNamesDoNotOverrunAnything)
