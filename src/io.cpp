@@ -5,7 +5,9 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 static const char *VFILE_PATH = "data.vfile";
@@ -245,15 +247,28 @@ static VlmFile withTerminator(VlmFileStatus status, char *bytes, size_t size, bo
     return {status, grown, size, packed};
 }
 
+// Anything but a regular file would answer a nonsense size (a directory) or never end (a
+// device, a pipe): it is named and the process ends.
+static void refuseIrregular(int fd, const char *path)
+{
+    close(fd);
+    printf("[!] %s is not a regular file\n", path);
+    fflush(stdout);
+    exit(-1);
+}
+
 // A regular disk file, read in full; its size comes from the file system, never from seeking.
+// Opened without blocking, so a pipe with no writer is refused rather than waited on.
 static VlmFile readDisk(const char *path)
 {
-    FILE *file = fopen(path, "rb");
-    if (!file) return {VLM_FILE_MISSING, nullptr, 0, false};
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {VLM_FILE_MISSING, nullptr, 0, false};
     struct stat info;
-    if (fstat(fileno(file), &info) != 0 || !S_ISREG(info.st_mode)) {
-        fclose(file);
-        return {VLM_FILE_NOT_REGULAR, nullptr, 0, false};
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) refuseIrregular(fd, path);
+    FILE *file = fdopen(fd, "rb");
+    if (!file) {
+        close(fd);
+        return {VLM_FILE_MISSING, nullptr, 0, false};
     }
     uint64_t length = info.st_size > 0 ? (uint64_t)info.st_size : 0;
     if (length >= SIZE_MAX) {

@@ -32,7 +32,6 @@ enum VlmFileSource {
 enum VlmFileStatus {
     VLM_FILE_READ,         // all of it is in `bytes`
     VLM_FILE_MISSING,      // cannot be opened
-    VLM_FILE_NOT_REGULAR,  // a directory, a device or a pipe: never read
     VLM_FILE_NO_MEMORY,    // `size` bytes (the file's size) could not be allocated
     VLM_FILE_SHORT         // a read failed: `bytes` holds the `size` bytes read before it
 };
@@ -45,8 +44,10 @@ struct VlmFile {
     bool packed;   // true when the bytes came from data.vfile
 };
 
-// Reads the whole of `path` from where `source` says; a disk file must be a regular file.
-// Prints only what the packed file lookup prints; the caller reports every failure.
+// Reads the whole of `path` from where `source` says. A disk path that is not a regular file
+// (a directory, a device, a pipe) prints "[!] <path> is not a regular file" and ends the
+// process with -1 (255); otherwise prints only what the packed file lookup prints, and the
+// caller reports every other failure with its own message.
 VlmFile vlm_io_readFile(const char *path, VlmFileSource source);
 
 // ---------------------------------------------------------------- parser outcomes

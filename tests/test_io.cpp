@@ -1,9 +1,16 @@
 // Packed data file: record parsing, the cached reader, the line reader and the vfile packer.
 #include "io.h"
+#include "camera.h"
+#include "effects_city.h"
+#include "models.h"
+#include "models_obj.h"
 #include "resource_files.h"
+#include "shader.h"
+#include "textures.h"
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -146,6 +153,54 @@ TEST(PackedFileDeathTest, BrokenRecordEndsTheProcessWithStatusZero)
             exit(9);
         },
         testing::ExitedWithCode(0), "File f found in data.vfile\n\nUnable to decompress");
+}
+
+TEST(WholeFile, ReadsRegularFilesWithAZeroAfterTheBytes)
+{
+    enterTempDir();
+    writeFile("f.bin", std::string("a\0b", 3));
+    VlmFile file = vlm_io_readFile("f.bin", VLM_FROM_DISK);
+    ASSERT_EQ(file.status, VLM_FILE_READ);
+    EXPECT_EQ(std::string(file.bytes, file.size + 1), std::string("a\0b\0", 4));
+    EXPECT_FALSE(file.packed);
+    free(file.bytes);
+    EXPECT_EQ(vlm_io_readFile("none.bin", VLM_FROM_DISK).status, VLM_FILE_MISSING);
+}
+
+TEST(WholeFileDeathTest, EveryLoaderRefusesADirectoryOrADeviceByName)
+{
+    static OBJMaterial material;
+    static vlm_procMap map;
+    const std::pair<const char *, std::function<void(const char *)>> loaders[] = {
+        {"camera track", [](const char *p) { vlm_genCameraTrack(VLM_TRACK_LOADED, p); }},
+        {"OBJ", [](const char *p) { vlm_loadOBJ(p); }},
+        {"MTL", [](const char *p) { loadMaterial_Native(p, "Mat", &material, 0); }},
+        {"MD5 mesh", [](const char *p) { vlm_loadMD5(p); }},
+        {"MD5 animation", [](const char *p) { vlm_loadMD5Animation(p); }},
+        {"shader", [](const char *p) { loadFile(p); }},
+        {"PNG", [](const char *p) { vlm_loadPNG(p); }},
+        {"TGA", [](const char *p) { vlm_loadTGA(p); }},
+        {"city map", [](const char *p) { vlm_genProcFromImage(&map, p); }},
+    };
+    for (const auto &loader : loaders) {
+        EXPECT_EXIT(
+            {
+                dup2(2, 1);
+                enterTempDir();
+                mkdir("adir", 0755);
+                loader.second("adir");
+                exit(7);
+            },
+            testing::ExitedWithCode(255), "\\[!\\] adir is not a regular file\n$")
+            << loader.first;
+    }
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            vlm_loadMD5("/dev/null");
+            exit(7);
+        },
+        testing::ExitedWithCode(255), "\\[!\\] /dev/null is not a regular file\n$");
 }
 
 TEST(PackedFile, SecondRequestIsServedSilentlyFromTheCache)
