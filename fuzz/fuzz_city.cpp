@@ -22,7 +22,7 @@ static float componentFor(uint8_t byte)
 static void checkGeometry(const VlmCityGeometry &city, int side)
 {
     if (!city.ok) {
-        FUZZ_CHECK(fuzzTaggedMessage(city.error));
+        FUZZ_CHECK(fuzzTaggedMessage(city.messages));
         return;
     }
     // What vlm_drawCityGeometry hands to glDrawArrays must lie inside the arrays.
@@ -42,7 +42,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     if (size >= 8 && memcmp(data, "\x89PNG", 4) == 0) {
         VlmProcMapResult map = vlm_parseProcMap(data, size, "fuzz.png");
         if (!map.ok) {
-            FUZZ_CHECK(fuzzTaggedMessage(map.error));
+            FUZZ_CHECK(fuzzTaggedMessage(map.messages));
             return 0;
         }
         FUZZ_CHECK(map.values.size() == (size_t)map.width * map.height * 3);

@@ -6,9 +6,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static md5_anim_t anim;
-    md5_parseResult r = md5_parseAnimation("fuzz.md5anim", (const char *)data, size, &anim);
-    if (r.failed) {
-        FUZZ_CHECK(r.output.rfind("[!] ") != std::string::npos && r.exitStatus == -1);
+    VlmParseOutcome r = md5_parseAnimation("fuzz.md5anim", (const char *)data, size, &anim);
+    if (!r.ok) {
+        FUZZ_CHECK(r.messages.rfind("[!] ") != std::string::npos && r.exitStatus == -1);
         return 0;
     }
     FUZZ_CHECK(anim.num_frames >= 1);

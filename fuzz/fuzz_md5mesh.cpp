@@ -6,9 +6,9 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static md5_model_t model;
-    md5_parseResult r = md5_parseMesh("fuzz.md5mesh", (const char *)data, size, &model);
-    if (r.failed) {
-        size_t last = r.output.rfind("[!] ");
+    VlmParseOutcome r = md5_parseMesh("fuzz.md5mesh", (const char *)data, size, &model);
+    if (!r.ok) {
+        size_t last = r.messages.rfind("[!] ");
         FUZZ_CHECK(last != std::string::npos && r.exitStatus == -1);
         return 0;
     }

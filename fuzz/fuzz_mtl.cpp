@@ -15,11 +15,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     OBJMaterial material = {};
     unsigned textures = 0;
     std::string log;
-    ObjParseError error;
+    VlmParseOutcome error;
     bool packed = size > 0 && (data[size - 1] & 1);  // both message sets get exercised
     if (!mtlParse("fuzz.mtl", (const char *)in.body, in.bodySize, in.name.c_str(), &material,
                   3, packed, countTexture, &textures, &log, &error)) {
-        FUZZ_CHECK(fuzzTaggedMessage(error.message) && error.status == -1);
+        FUZZ_CHECK(fuzzTaggedMessage(error.messages) && error.exitStatus == -1);
         return 0;
     }
     FUZZ_CHECK(material.firstTriangle == 3);

@@ -12,7 +12,7 @@ static unsigned fakeTexture(void *, const char *) { return 7; }
 
 static bool materialFromLibrary(void *, const char *library, const char *name,
                                 OBJMaterial *material, int firstTriangle, std::string *log,
-                                ObjParseError *error)
+                                VlmParseOutcome *error)
 {
     return mtlParse(library, LIBRARY, sizeof LIBRARY - 1, name, material, firstTriangle, false,
                     fakeTexture, nullptr, log, error);
@@ -22,12 +22,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static OBJModel model;
     std::string log;
-    ObjParseError error;
+    VlmParseOutcome error;
     if (!objParse("fuzz.obj", (const char *)data, size, &model, materialFromLibrary, nullptr,
                   &log, &error)) {
-        FUZZ_CHECK(fuzzTaggedMessage(error.message) ||
-                   error.message.compare(0, 11, "line error:") == 0);
-        FUZZ_CHECK(error.status == -1);
+        FUZZ_CHECK(fuzzTaggedMessage(error.messages) ||
+                   error.messages.compare(0, 11, "line error:") == 0);
+        FUZZ_CHECK(error.exitStatus == -1);
         return 0;
     }
     // What vlm_renderOBJ hands to glDrawArrays must lie inside the arrays.

@@ -6,7 +6,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     VlmImage image = vlm_decodeTGA(data, size, "fuzz.tga");
     if (!image.ok) {
-        FUZZ_CHECK(fuzzTaggedMessage(image.error));
+        FUZZ_CHECK(fuzzTaggedMessage(image.messages));
         return 0;
     }
     FUZZ_CHECK(image.width > 0 && image.height > 0);

@@ -14,9 +14,9 @@ static void freeKeys(CameraTrack *track)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     CameraTrack track = {};
-    TrackParseError error;
+    VlmParseOutcome error;
     if (!trackParse("fuzz.vtrack", (const char *)data, size, &track, &error)) {
-        FUZZ_CHECK(size == 0 && fuzzTaggedMessage(error.message) && error.status == -1);
+        FUZZ_CHECK(size == 0 && fuzzTaggedMessage(error.messages) && error.exitStatus == -1);
         return 0;
     }
     FUZZ_CHECK(track.keyCount >= 1 && track.kind == VLM_TRACK_LOADED);

@@ -5,7 +5,7 @@
 // writing; drawing.
 #include "camera.h"
 #include "io.h"
-#include "vlm.h"
+#include "vlm_state.h"
 #include <GL/glew.h>
 #include <GL/glu.h>
 #include <math.h>
@@ -59,14 +59,12 @@ static void scanKey(const char *line, size_t length, CameraTrack *track, uint32_
 }
 
 bool trackParse(const char *path, const char *bytes, size_t size, CameraTrack *track,
-                TrackParseError *error)
+                VlmParseOutcome *outcome)
 {
     if (size == 0) {
         char message[512];
         snprintf(message, sizeof message, "[!] %s has got a baaaaad filesize... :( \n", path);
-        error->message = message;
-        error->status = -1;
-        return false;
+        return vlm_parseFail(outcome, message);
     }
     allocateKeys(track, countLines(bytes, size));
     size_t at = 0;
@@ -85,42 +83,24 @@ bool trackParse(const char *path, const char *bytes, size_t size, CameraTrack *t
 
 // ================================================================ creating and attaching
 
-// Reads a track file line by line (vlm_io_getline) until its size is reached. A failed read
-// is reported and ends the count: the lines read so far are the track.
-static std::string readTrackFile(const char *path)
+// Reads a track file whole. A failed read is reported and ends the count: the bytes read so
+// far are the track.
+static void loadTrackFile(CameraTrack *track, const char *path)
 {
-    FILE *file = fopen(path, "r");
-    if (!file) {
+    VlmFile file = vlm_io_readFile(path, VLM_FROM_DISK);
+    if (file.status == VLM_FILE_MISSING) {
         printf("[!] Can't open %s :(\n", path);
         exit(-1);
     }
-    fseek(file, 0, SEEK_END);
-    long size = ftell(file);
-    rewind(file);
-    std::string text;
-    char *line = nullptr;
-    size_t capacity = 0;
-    while ((long)text.size() < size) {
-        ssize_t n = vlm_io_getline(&line, &capacity, file);
-        if (n <= 0) {
-            printf("[!] %s, error when reading!\n", path);
-            break;
-        }
-        text.append(line, n);
+    if (file.status == VLM_FILE_NO_MEMORY) {
+        puts("[!] 0x1 Can't allocate memoriez..");
+        exit(-1);
     }
-    free(line);
-    fclose(file);
-    return text;
-}
-
-static void loadTrackFile(CameraTrack *track, const char *path)
-{
-    std::string text = readTrackFile(path);
-    TrackParseError error;
-    if (!trackParse(path, text.data(), text.size(), track, &error)) {
-        fputs(error.message.c_str(), stdout);
-        exit(error.status);
-    }
+    if (file.status != VLM_FILE_READ) printf("[!] %s, error when reading!\n", path);
+    VlmParseOutcome outcome;
+    trackParse(path, file.bytes ? file.bytes : "", file.size, track, &outcome);
+    free(file.bytes);
+    vlm_reportOutcome(outcome);
 }
 
 int vlm_genCameraTrack(uint8_t kind, const char *path)
@@ -170,7 +150,7 @@ static void lookFrom(const CameraTrack *track)
 // The demo clock truncated to whole ms; anything that is not a count of ms reads as 0.
 static uint32_t clockMs(void)
 {
-    float ms = vlm_Get(5);
+    float ms = vlm_Get(VLM_GET_TIME_MS);
     return ms > 0 && ms < 4294967295.0f ? (uint32_t)ms : 0;
 }
 
@@ -178,7 +158,7 @@ void vlm_useCamera(int camera)
 {
     CameraTrack *track = trackInSlot(camera);
     if (!track) return;
-    if (vlm_Get(7) != 0) {
+    if (vlm_Get(VLM_GET_EDIT_MODE) != 0) {
         lookFrom(track);
         vlm_drawOrigo();
         return;

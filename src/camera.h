@@ -7,6 +7,7 @@
 #include <stdint.h>
 #include <stddef.h>
 #include <string>
+#include "io.h"
 #include "vlm_math.h"
 
 #define VLM_MAX_CAMERA_TRACKS 32
@@ -59,14 +60,8 @@ void vlm_drawOrigo(void);
 
 // ---------------------------------------------------------------- parser over bytes
 
-// A fatal outcome: the message to print (exactly) and the exit status.
-struct TrackParseError {
-    std::string message;
-    int status;
-};
-
 // Parses the track text bytes[0..size) of `path` into *track as a loaded track (kind 2, zero
 // position and rotation, nothing recorded). Every line, an empty one too, is a key; a short
-// line leaves zeros. Returns false with *error on an empty file.
+// line leaves zeros. Returns false, *outcome failed, on an empty file.
 bool trackParse(const char *path, const char *bytes, size_t size, CameraTrack *track,
-                TrackParseError *error);
+                VlmParseOutcome *outcome);

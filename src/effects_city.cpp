@@ -53,15 +53,14 @@ static std::string undecodable(const char *path)
 
 static VlmProcMapResult mapError(VlmProcMapResult result, const std::string &error)
 {
-    result.ok = false;
-    result.error = error;
+    vlm_parseFail(&result, error);
     result.values.clear();
     return result;
 }
 
 VlmProcMapResult vlm_parseProcMap(const unsigned char *bytes, size_t size, const char *path)
 {
-    VlmProcMapResult result = {true, "", "", 0, 0, {}};
+    VlmProcMapResult result;
     unsigned declaredW, declaredH;
     if (!pngDeclaredSize(bytes, size, &declaredW, &declaredH))
         return mapError(result, undecodable(path));
@@ -99,17 +98,13 @@ VlmProcMapResult vlm_parseProcMap(const unsigned char *bytes, size_t size, const
 
 vlm_procMap *vlm_genProcFromImage(vlm_procMap *map, const char *path)
 {
-    FILE *file = fopen(path, "rb");
-    if (!file) cityFatal(formatted("[! %s] file not found.\n", path));
-    std::vector<unsigned char> bytes;
-    unsigned char chunk[65536];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, file)) > 0) bytes.insert(bytes.end(), chunk, chunk + got);
-    fclose(file);
-
-    VlmProcMapResult parsed = vlm_parseProcMap(bytes.data(), bytes.size(), path);
-    fputs(parsed.messages.c_str(), stdout);
-    if (!parsed.ok) cityFatal(parsed.error);
+    VlmFile file = vlm_io_readFile(path, VLM_FROM_DISK);
+    if (file.status == VLM_FILE_MISSING) cityFatal(formatted("[! %s] file not found.\n", path));
+    if (file.status == VLM_FILE_NO_MEMORY)
+        cityFatal("[!] vlm_genProcFromImage() error. couldn't allocate memory\n");
+    VlmProcMapResult parsed = vlm_parseProcMap((const unsigned char *)file.bytes, file.size, path);
+    free(file.bytes);
+    vlm_reportOutcome(parsed);
     float *values = (float *)malloc(parsed.values.size() * sizeof(float) + 1);
     if (!values) cityFatal("[!] vlm_genProcFromImage() error. couldn't allocate memory\n");
     memcpy(values, parsed.values.data(), parsed.values.size() * sizeof(float));
@@ -261,15 +256,13 @@ static void emitGroundAndRoofs(const CityMap &map, VlmCityGeometry *city)
 
 static VlmCityGeometry cityError(VlmCityGeometry city, const std::string &error)
 {
-    city.ok = false;
-    city.error = error;
+    vlm_parseFail(&city, error);
     return city;
 }
 
 VlmCityGeometry vlm_buildCity(int width, int height, const float *values, const char *path)
 {
     VlmCityGeometry city = {};
-    city.ok = true;
     if (width != height || width < 0)
         return cityError(city, formatted("[!] %s: map of %d x %d cells is not square\n", path,
                                          width, height));
@@ -355,7 +348,7 @@ void vlm_drawCity(void)
         groundTexture = vlm_loadPNG("data/textures/ground.png");
         wallTexture = vlm_loadPNG("data/textures/wall.png");
         city = vlm_buildCity(map.width, map.height, map.values, CITY_MAP_PATH);
-        if (!city.ok) cityFatal(city.error);
+        vlm_reportOutcome(city);
     }
     vlm_drawCityGeometry(&city, groundTexture, wallTexture);
 }

@@ -7,6 +7,7 @@
 #include <stddef.h>
 #include <string>
 #include <vector>
+#include "io.h"
 
 // Procedural map: one 0/1 value per colour component, square of side width = height.
 struct vlm_procMap {
@@ -27,11 +28,9 @@ void vlm_drawCity(void);
 // ---------------------------------------------------------------- parsing apart from GL
 
 // A decoded map or the reason there is none.
-struct VlmProcMapResult {
-    bool ok;                   // false: `error` holds the "[!] " message, status 255
-    std::string error;
-    std::string messages;      // what the loader prints on the way ("%d, %d\n")
-    int width, height;         // pixels
+// `messages` holds "%d, %d\n" once the size is known, then (not ok) the "[!] " message.
+struct VlmProcMapResult : VlmParseOutcome {
+    int width = 0, height = 0; // pixels
     std::vector<float> values; // 3 per pixel, 0 or 1, stride as in vlm_procMap
 };
 // PNG bytes -> map values (component / 255 in integer arithmetic). Never reads outside `bytes`.
@@ -44,9 +43,8 @@ struct VlmCitySegment {
 };
 
 // The city's geometry: per vertex 3 position floats, 3 normal floats, 2 texture floats.
-struct VlmCityGeometry {
-    bool ok;                                  // false: `error` holds the "[!] " message
-    std::string error;
+// Not ok: `messages` holds the "[!] " message.
+struct VlmCityGeometry : VlmParseOutcome {
     int side;                                 // N, the map's side in cells
     std::vector<VlmCitySegment> segments;     // walls in the order found
     int wallUnits;                            // unit wall quads

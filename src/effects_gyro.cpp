@@ -2,7 +2,7 @@
 #include "effects_gyro.h"
 #include "effects_screen.h"
 #include "noise.h"
-#include "vlm.h"
+#include "vlm_state.h"
 #include <GL/glew.h>
 #include <math.h>
 #include <string.h>

@@ -1,6 +1,6 @@
 // Render targets: framebuffer objects with two RGBA16F colour textures and a depth buffer.
 #include "fbo.h"
-#include "vlm.h"
+#include "vlm_state.h"
 #include <GL/glew.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -81,7 +81,7 @@ static void clearAndReset(float red, float green, float blue)
     glActiveTexture(GL_TEXTURE0);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
-    gluPerspective(45.0, (double)(vlm_Get(1) / vlm_Get(2)), 0.1, 200.0);
+    gluPerspective(45.0, (double)(vlm_Get(VLM_GET_WIDTH) / vlm_Get(VLM_GET_HEIGHT)), 0.1, 200.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }

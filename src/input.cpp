@@ -5,6 +5,7 @@
 #include "textures.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 
@@ -23,20 +24,10 @@ static int editSlot(void)
 
 // ---------------------------------------------------------------- keys of every mode
 
+// The cursor shows while the demo is paused.
 static void togglePause(void)
 {
-    int pausedNow;
-    if (SOUND_ON || CAPTURE) {
-        FMOD_BOOL paused = 0;
-        FMOD_Channel_GetPaused(channel0, &paused);
-        FMOD_Channel_SetPaused(channel0, !paused);
-        SOUND_PAUSED = !paused;
-        pausedNow = SOUND_PAUSED;
-    } else {
-        SOUND_MUTE_PAUSE = 1 - SOUND_MUTE_PAUSE;
-        pausedNow = SOUND_MUTE_PAUSE;
-    }
-    glutSetCursor(pausedNow ? GLUT_CURSOR_CROSSHAIR : GLUT_CURSOR_NONE);
+    glutSetCursor(vlm_togglePause() ? GLUT_CURSOR_CROSSHAIR : GLUT_CURSOR_NONE);
 }
 
 // Moves the edit camera by `delta` along one axis (0 = x, 1 = y); the rotation stays.
@@ -59,7 +50,10 @@ static void writeEditTrack(void)
 static void editorKey(unsigned char key)
 {
     switch (key) {
-    case 13: vlm_savePosToTrack(editSlot(), (uint32_t)vlm_Get(5)); writeEditTrack(); break;
+    case 13:
+        vlm_savePosToTrack(editSlot(), (uint32_t)vlm_Get(VLM_GET_TIME_MS));
+        writeEditTrack();
+        break;
     case 'q': writeEditTrack(); break;
     case 'a': nudgeEditCamera(0, kStep); break;
     case 'd': nudgeEditCamera(0, -kStep); break;
@@ -75,7 +69,10 @@ void vlm_handleKeypress(unsigned char key, int x, int y)
 {
     switch (key) {
     case ' ': togglePause(); break;
-    case '0': vlm_screenshot((int)vlm_Get(1), (int)vlm_Get(2), "screenshot.png", 0); break;
+    case '0':
+        vlm_screenshot((int)vlm_Get(VLM_GET_WIDTH), (int)vlm_Get(VLM_GET_HEIGHT),
+                       "screenshot.png", 0);
+        break;
     case 27: glutLeaveGameMode(); vlm_clean_exit(); break;
     default: break;
     }
@@ -90,18 +87,22 @@ void vlm_handleKeyRelease(unsigned char key, int x, int y)
 
 // ---------------------------------------------------------------- seeking
 
+static const long long kSeekStepMs = 1000;
+
+// The silent clock seeks forward without bound; the music only while a whole step remains of
+// both the song and the demo.
+static bool mayStepForward(long long timeMs)
+{
+    return !SOUND_ON || (timeMs + kSeekStepMs < SONGLENGTH && timeMs + kSeekStepMs < DEMO_LENGTH);
+}
+
 void vlm_handleSpecialKeys(int key, int x, int y)
 {
-    unsigned int t = vlm_getTime();
+    long long t = vlm_getTime();
     if (CAPTURE) return;
-    if (key == GLUT_KEY_LEFT) {
-        if (!SOUND_ON) SOUND_MUTE_TIMER = SOUND_MUTE_TIMER - 1000 > 0 ? SOUND_MUTE_TIMER - 1000 : 0;
-        else FMOD_Channel_SetPosition(channel0, t > 1000 ? t - 1000 : 0, FMOD_TIMEUNIT_MS);
-    } else if (key == GLUT_KEY_RIGHT) {
-        if (!SOUND_ON) SOUND_MUTE_TIMER += 1000;
-        else if (t + 1000 < SONGLENGTH && (long long)t + 1000 < DEMO_LENGTH)
-            FMOD_Channel_SetPosition(channel0, t + 1000, FMOD_TIMEUNIT_MS);
-    }
+    if (key == GLUT_KEY_LEFT) vlm_skipTo(t > kSeekStepMs ? (int)(t - kSeekStepMs) : 0);
+    else if (key == GLUT_KEY_RIGHT && mayStepForward(t))
+        vlm_skipTo(t + kSeekStepMs < INT_MAX ? (int)(t + kSeekStepMs) : INT_MAX);
 }
 
 // ---------------------------------------------------------------- mouse

@@ -5,6 +5,9 @@
 #include <stdint.h>
 #include <stdlib.h>
 #include <string.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <zlib.h>
 
 static const char *VFILE_PATH = "data.vfile";
@@ -65,14 +68,19 @@ static bool readBracketedSize(const unsigned char *text, size_t end, size_t *at,
 
 static VlmRecordResult fatal(std::string messages, const char *text)
 {
-    return {VLM_RECORD_FATAL, messages + text, {}};
+    VlmRecordResult result;
+    result.messages = messages;
+    vlm_parseFail(&result, text, 0);
+    return result;
 }
 
 // Inflates `compressedSize` bytes at `data` into exactly `plainSize` bytes.
 static VlmRecordResult inflateRecord(std::string messages, const unsigned char *data,
                                      long compressedSize, long plainSize)
 {
-    VlmRecordResult result = {VLM_RECORD_FOUND, messages, {}};
+    VlmRecordResult result;
+    result.messages = messages;
+    result.found = true;
     result.data.resize((size_t)plainSize);
     uLongf produced = (uLongf)plainSize;
     // zlib wants somewhere to write even for an empty file.
@@ -89,8 +97,11 @@ VlmRecordResult vlm_io_parseRecord(const unsigned char *image, size_t imageSize,
 {
     std::string messages;
     long at = vlm_io_findName(image, imageSize, name);
-    if (at < 0)
-        return {VLM_RECORD_ABSENT, "File " + std::string(name) + " not found compressed.\n", {}};
+    if (at < 0) {
+        VlmRecordResult absent;
+        absent.messages = "File " + std::string(name) + " not found compressed.\n";
+        return absent;
+    }
     messages = "File " + std::string(name) + " found in " + VFILE_PATH + "\n";
 
     // The name and both sizes must lie inside the record's first 128 bytes.
@@ -201,16 +212,107 @@ char *vlm_io_uncompress(const char *name, unsigned *size)
     VlmRecordResult record = vlm_io_parseRecord(in_data, filesize, name);
     free(in_data);
 
-    fputs(record.messages.c_str(), stdout);
-    if (record.status == VLM_RECORD_FATAL) {
-        fflush(stdout);
-        exit(0);
-    }
-    if (record.status == VLM_RECORD_ABSENT) return nullptr;
+    vlm_reportOutcome(record);
+    if (!record.found) return nullptr;
     unsigned length = (unsigned)record.data.size();
     addCacheEntry(name, record.data.data(), length);
     *size = length;
     return copyOut(record.data.data(), length);
+}
+
+// ------------------------------------------------------------------ whole files
+
+// The packed record of `path`, or null when it has none (or an empty one, if so asked).
+static char *readPacked(const char *path, VlmFileSource source, size_t *size)
+{
+    unsigned packedSize = 0;
+    char *packed = vlm_io_uncompress(path, &packedSize);
+    if (packed && packedSize == 0 && source == VLM_FROM_NONEMPTY_PACKED_OR_DISK) {
+        free(packed);
+        return nullptr;
+    }
+    *size = packedSize;
+    return packed;
+}
+
+// Appends a zero after `size` bytes so text loaders can use the buffer as a string.
+static VlmFile withTerminator(VlmFileStatus status, char *bytes, size_t size, bool packed)
+{
+    char *grown = (char *)realloc(bytes, size + 1);
+    if (!grown) {
+        free(bytes);
+        return {VLM_FILE_NO_MEMORY, nullptr, size, packed};
+    }
+    grown[size] = 0;
+    return {status, grown, size, packed};
+}
+
+// Anything but a regular file would answer a nonsense size (a directory) or never end (a
+// device, a pipe): it is named and the process ends.
+static void refuseIrregular(int fd, const char *path)
+{
+    close(fd);
+    printf("[!] %s is not a regular file\n", path);
+    fflush(stdout);
+    exit(-1);
+}
+
+// A regular disk file, read in full; its size comes from the file system, never from seeking.
+// Opened without blocking, so a pipe with no writer is refused rather than waited on.
+static VlmFile readDisk(const char *path)
+{
+    int fd = open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return {VLM_FILE_MISSING, nullptr, 0, false};
+    struct stat info;
+    if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) refuseIrregular(fd, path);
+    FILE *file = fdopen(fd, "rb");
+    if (!file) {
+        close(fd);
+        return {VLM_FILE_MISSING, nullptr, 0, false};
+    }
+    uint64_t length = info.st_size > 0 ? (uint64_t)info.st_size : 0;
+    if (length >= SIZE_MAX) {
+        fclose(file);
+        return {VLM_FILE_NO_MEMORY, nullptr, SIZE_MAX, false};
+    }
+    size_t size = (size_t)length;
+    char *bytes = (char *)malloc(size + 1);
+    if (!bytes) {
+        fclose(file);
+        return {VLM_FILE_NO_MEMORY, nullptr, size, false};
+    }
+    size_t got = fread(bytes, 1, size, file);
+    fclose(file);
+    bytes[got] = 0;
+    return {got == size ? VLM_FILE_READ : VLM_FILE_SHORT, bytes, got, false};
+}
+
+VlmFile vlm_io_readFile(const char *path, VlmFileSource source)
+{
+    if (source != VLM_FROM_DISK) {
+        size_t size = 0;
+        char *packed = readPacked(path, source, &size);
+        if (packed) return withTerminator(VLM_FILE_READ, packed, size, true);
+    }
+    return readDisk(path);
+}
+
+// ------------------------------------------------------------------ parser outcomes
+
+bool vlm_parseFail(VlmParseOutcome *outcome, const std::string &message, int status)
+{
+    outcome->ok = false;
+    outcome->messages += message;
+    outcome->exitStatus = status;
+    return false;
+}
+
+void vlm_reportOutcome(const VlmParseOutcome &outcome)
+{
+    fputs(outcome.messages.c_str(), stdout);
+    if (outcome.ok) return;
+    fflush(stdout);
+    exit(outcome.exitStatus);
 }
 
 ssize_t vlm_io_getline(char **line, size_t *capacity, FILE *stream)

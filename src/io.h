@@ -1,6 +1,8 @@
-// Packed data file: compressed copies of data files in "data.vfile", found by path.
+// Packed data file and whole-file reading: compressed copies of data files in "data.vfile",
+// found by path, and the one reader every loader takes its files from (packed, else disk).
 // Owns the lookup cache (2048 entries to start, grown when needed) and the
 // "packed file missing" flag. Reads "data.vfile" from the working directory only.
+// Also holds the outcome every parser hands its loader (messages, and the exit status).
 #pragma once
 #include <stddef.h>
 #include <stdio.h>
@@ -18,17 +20,60 @@ char *vlm_io_uncompress(const char *name, unsigned *size);
 // returns the characters read or -1 at end of file.
 ssize_t vlm_io_getline(char **line, size_t *capacity, FILE *stream);
 
+// ---------------------------------------------------------------- whole files
+
+// Where vlm_io_readFile looks for a path.
+enum VlmFileSource {
+    VLM_FROM_DISK,                   // the disk only
+    VLM_FROM_PACKED_OR_DISK,         // data.vfile, then the disk when it has no record
+    VLM_FROM_NONEMPTY_PACKED_OR_DISK // likewise, an empty record counting as none
+};
+
+enum VlmFileStatus {
+    VLM_FILE_READ,         // all of it is in `bytes`
+    VLM_FILE_MISSING,      // cannot be opened
+    VLM_FILE_NO_MEMORY,    // `size` bytes (the file's size) could not be allocated
+    VLM_FILE_SHORT         // a read failed: `bytes` holds the `size` bytes read before it
+};
+
+struct VlmFile {
+    VlmFileStatus status;
+    char *bytes;   // malloc'ed (caller frees), `size` bytes and a zero after them; null unless
+                   // READ or SHORT
+    size_t size;   // bytes in `bytes`; for NO_MEMORY the size that was asked for
+    bool packed;   // true when the bytes came from data.vfile
+};
+
+// Reads the whole of `path` from where `source` says. A disk path that is not a regular file
+// (a directory, a device, a pipe) prints "[!] <path> is not a regular file" and ends the
+// process with -1 (255); otherwise prints only what the packed file lookup prints, and the
+// caller reports every other failure with its own message.
+VlmFile vlm_io_readFile(const char *path, VlmFileSource source);
+
+// ---------------------------------------------------------------- parser outcomes
+
+// What a parser hands its loader: the messages to print, in order, and whether the load ends
+// the process there (then the last message says why).
+struct VlmParseOutcome {
+    bool ok = true;          // false: the loader prints `messages` and exits with `exitStatus`
+    std::string messages;    // printed in order
+    int exitStatus = -1;     // when !ok: -1 (seen as 255) for the loaders, 0 for data.vfile
+};
+
+// Appends the fatal `message` and marks the outcome failed; returns false.
+bool vlm_parseFail(VlmParseOutcome *outcome, const std::string &message, int status = -1);
+// Prints the messages; a failed outcome then ends the process with its status.
+void vlm_reportOutcome(const VlmParseOutcome &outcome);
+
 // --- record parsing, apart from the exit policy (used by the reader, the packer and tests)
 
 // Byte offset of the first occurrence of `name` in the image, or -1. Positions are tried
 // from the start; only those where the whole name fits are tried.
 long vlm_io_findName(const unsigned char *image, size_t imageSize, const char *name);
 
-// Outcome of looking `name` up in a packed file image.
-enum VlmRecordStatus { VLM_RECORD_FOUND, VLM_RECORD_ABSENT, VLM_RECORD_FATAL };
-struct VlmRecordResult {
-    VlmRecordStatus status;
-    std::string messages;             // what the reader prints, in order
+// Outcome of looking `name` up in a packed file image; a fatal one ends the process with 0.
+struct VlmRecordResult : VlmParseOutcome {
+    bool found = false;               // ok and found: `data` holds the record's contents
     std::vector<unsigned char> data;  // the inflated contents when found
 };
 

@@ -159,7 +159,7 @@ struct MeshParse {
     size_t fileSize;
     md5_lineReader reader;
     md5_model_t *model;
-    md5_parseResult result;
+    VlmParseOutcome result;
     int sawJoints, sawMeshes;  // the numJoints / numMeshes lines have been read
     int nextMesh;              // meshes are numbered in file order from 0
     long declared;             // sum of every count read so far
@@ -168,10 +168,7 @@ struct MeshParse {
 // Ends the parse with a "[!] " message; returns 0 so callers can `return fail(...)`.
 int fail(MeshParse *p, const std::string &message)
 {
-    p->result.output += message;
-    p->result.failed = 1;
-    p->result.exitStatus = -1;
-    return 0;
+    return vlm_parseFail(&p->result, message);
 }
 
 // The integer that starts `offset` characters into the line, clamped to int; 0 if none.
@@ -212,7 +209,7 @@ int readJointsBlock(MeshParse *p)
     std::string line;
     for (int i = 0; i < p->model->num_joints; i++) {
         if (!md5_nextLine(&p->reader, &line)) {
-            p->result.output += md5_format("[!] %s, error when reading!\n", p->path);
+            p->result.messages += md5_format("[!] %s, error when reading!\n", p->path);
             return 1;
         }
         readJointLine(line, &p->model->baseSkel[i]);
@@ -300,7 +297,7 @@ int readMeshBlock(MeshParse *p)
         if (line[0] == '}') return 1;
         if (!readMeshLine(p, mesh, line, sized)) return 0;
     }
-    p->result.output += md5_format("[!] %s, error when reading!\n", p->path);
+    p->result.messages += md5_format("[!] %s, error when reading!\n", p->path);
     return 1;
 }
 
@@ -360,10 +357,10 @@ int checkMeshIndices(MeshParse *p)
 
 }  // namespace
 
-md5_parseResult md5_parseMesh(const char *path, const char *bytes, size_t size, md5_model_t *model)
+VlmParseOutcome md5_parseMesh(const char *path, const char *bytes, size_t size, md5_model_t *model)
 {
     *model = md5_model_t();
-    MeshParse p = {path, size, {bytes, bytes + size}, model, {std::string(), 0, 0}, 0, 0, 0, 0};
+    MeshParse p = {path, size, {bytes, bytes + size}, model, VlmParseOutcome(), 0, 0, 0, 0};
     std::string line;
     while (md5_nextLine(&p.reader, &line))
         if (!readTopLine(&p, line)) return p.result;
@@ -375,33 +372,22 @@ md5_parseResult md5_parseMesh(const char *path, const char *bytes, size_t size, 
 
 void loadMD5Mesh(md5_model_t *model, const char *path)
 {
-    FILE *file = fopen(path, "rb");
-    if (!file) {
+    VlmFile file = vlm_io_readFile(path, VLM_FROM_DISK);
+    if (file.status == VLM_FILE_MISSING) {
         printf("[!] Couldn't open %s\n", path);
         exit(-1);
     }
-    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
-    if (size < 0) size = 0;  // not a regular file: read as empty
-    rewind(file);
-    printf("> md5 %s is %d bytes\n", path, (int)size);
-    if (size == 0) printf("[!] %s, invalid filesize!\n", path);
-
-    char *bytes = (char *)malloc(size + 1);
-    if (!bytes) {
+    printf("> md5 %s is %d bytes\n", path, (int)file.size);
+    if (file.size == 0) printf("[!] %s, invalid filesize!\n", path);
+    if (file.status == VLM_FILE_NO_MEMORY) {
         printf("[!] %s, couldn't allocate memory! sad fucking kitten\n", path);
         exit(-1);
     }
-    size_t got = size > 0 ? fread(bytes, 1, size, file) : 0;
-    if (size > 0 && got == 0) printf("[!] %s, error when reading!\n", path);
-    fclose(file);
+    if (file.status != VLM_FILE_READ) printf("[!] %s, error when reading!\n", path);
 
-    md5_parseResult r = md5_parseMesh(path, bytes, got, model);
-    free(bytes);
-    fputs(r.output.c_str(), stdout);
-    if (r.failed) {
-        fflush(stdout);
-        exit(r.exitStatus);
-    }
+    VlmParseOutcome r = md5_parseMesh(path, file.bytes ? file.bytes : "", file.size, model);
+    free(file.bytes);
+    vlm_reportOutcome(r);
 }
 
 void md5_sizeScratch(md5_model_t *model)

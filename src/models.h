@@ -9,6 +9,7 @@
 #include <cstddef>
 #include <string>
 #include <vector>
+#include "io.h"
 
 // ---------------------------------------------------------------- records
 
@@ -115,13 +116,6 @@ void quat_slerp(const quat4 a, const quat4 b, float t, quat4 out);
 
 // ---------------------------------------------------------------- meshes (models.cpp)
 
-// What a parser would print, and whether it ended the load (then exitStatus is the status).
-struct md5_parseResult {
-    std::string output;       // every message, in order, the last one the fatal one
-    int failed;               // 1 when the load ends the process
-    int exitStatus;           // -1 when failed
-};
-
 // Loads a model from disk; returns its index in MODEL (0, 1, 2, ...). Fatal faults exit -1.
 int vlm_loadMD5(const char *path);
 // Reads `path` into `model` (version, counts, joints, meshes); fatal faults exit -1.
@@ -129,7 +123,7 @@ void loadMD5Mesh(md5_model_t *model, const char *path);
 // Parses the bytes of a mesh file into `model` (reset first). Never reads or writes outside
 // its buffers: counts out of range, blocks before their counts and indices past their
 // arrays fail with a "[!] " message naming `path`.
-md5_parseResult md5_parseMesh(const char *path, const char *bytes, size_t size, md5_model_t *model);
+VlmParseOutcome md5_parseMesh(const char *path, const char *bytes, size_t size, md5_model_t *model);
 // Sizes the scratch arrays for the model's largest vertex and triangle counts.
 void md5_sizeScratch(md5_model_t *model);
 // Fills the model's scratch arrays for mesh `mesh` posed by `skeleton`, which must hold at least
@@ -167,7 +161,7 @@ md5_model_t *md5_modelFor(int id, const char *caller);
 int vlm_loadMD5Animation(const char *path);
 // Parses the bytes of an animation file into `anim` (reset first), building every frame's
 // skeleton. Same safety as md5_parseMesh.
-md5_parseResult md5_parseAnimation(const char *path, const char *bytes, size_t size,
+VlmParseOutcome md5_parseAnimation(const char *path, const char *bytes, size_t size,
                                    md5_anim_t *anim);
 // Builds one frame's model-space skeleton from the base frame and the frame's values; every
 // joint's animated components must lie inside `values`, and parents must precede children.

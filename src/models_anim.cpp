@@ -101,7 +101,7 @@ struct AnimParse {
     size_t fileSize;
     md5_lineReader reader;
     md5_anim_t *anim;
-    md5_parseResult result;
+    VlmParseOutcome result;
     std::vector<md5_jointInfo_t> jointInfos;
     std::vector<md5_baseFrameJoint_t> baseFrame;
     std::vector<float> values;   // the current frame's animated components
@@ -111,10 +111,7 @@ struct AnimParse {
 
 int fail(AnimParse *p, const std::string &message)
 {
-    p->result.output += message;
-    p->result.failed = 1;
-    p->result.exitStatus = -1;
-    return 0;
+    return vlm_parseFail(&p->result, message);
 }
 
 // Scans a header line for its number; a line without one ends the load.
@@ -314,7 +311,7 @@ int readAnimLine(AnimParse *p, const std::string &line)
 
 }  // namespace
 
-md5_parseResult md5_parseAnimation(const char *path, const char *bytes, size_t size,
+VlmParseOutcome md5_parseAnimation(const char *path, const char *bytes, size_t size,
                                    md5_anim_t *anim)
 {
     *anim = md5_anim_t();
@@ -340,33 +337,23 @@ int vlm_loadMD5Animation(const char *path)
                MD5_MAX_ANIMATIONS);
         exit(-1);
     }
-    FILE *file = fopen(path, "rb");
-    if (!file) {
+    VlmFile file = vlm_io_readFile(path, VLM_FROM_DISK);
+    if (file.status == VLM_FILE_MISSING) {
         printf("[!] couldn't open %s\n", path);
         exit(-1);
     }
-    long size = fseek(file, 0, SEEK_END) == 0 ? ftell(file) : -1;
-    if (size < 0) size = 0;
-    rewind(file);
-    char *bytes = (char *)malloc(size + 1);
-    if (!bytes) {
+    if (file.status == VLM_FILE_NO_MEMORY) {
         printf("[!] vlm_loadMD5Animation() unable to do a normal feckin malloc... :(\n");
         exit(-1);
     }
-    size_t got = size > 0 ? fread(bytes, 1, size, file) : 0;
-    fclose(file);
-    if (size > 0 && got == 0) {
+    if (file.status != VLM_FILE_READ) {
         printf("[!] %s, error when reading!\n", path);
         exit(-1);
     }
     md5_anim_t *anim = &ANIMATION[CURRENT_ANIMATION_ID];
-    md5_parseResult r = md5_parseAnimation(path, bytes, got, anim);
-    free(bytes);
-    fputs(r.output.c_str(), stdout);
-    if (r.failed) {
-        fflush(stdout);
-        exit(r.exitStatus);
-    }
+    VlmParseOutcome r = md5_parseAnimation(path, file.bytes, file.size, anim);
+    free(file.bytes);
+    vlm_reportOutcome(r);
     return CURRENT_ANIMATION_ID++;
 }
 

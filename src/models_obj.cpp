@@ -38,11 +38,9 @@ static void appendf(std::string *out, const char *format, ...)
     out->append(big.data(), n);
 }
 
-static bool fail(ObjParseError *error, std::string message)
+static bool fail(VlmParseOutcome *error, const std::string &message)
 {
-    error->message = std::move(message);
-    error->status = -1;
-    return false;
+    return vlm_parseFail(error, message);
 }
 
 // Walks the text one line at a time; a line keeps its '\n' and, like a C string, ends at the
@@ -101,6 +99,7 @@ static ObjLineKind classifyObjLine(const char *line)
 struct ObjLists {
     std::vector<float> positions, normals, texcoords; // 3 per entry, sized by the first pass
     std::vector<int> positionIndex, normalIndex, texcoordIndex; // 3 per face, 1-based; 0 = none
+    std::vector<int> faceLine;                        // the line number of each face, from 1
     int positionsRead = 0, normalsRead = 0, texcoordsRead = 0, facesRead = 0, materialsRead = 0;
 };
 
@@ -120,11 +119,21 @@ static void countObjLines(const char *bytes, size_t size, OBJModel *model)
     }
 }
 
-// An index must name an entry already read: 1..count (files index from 1).
+// An index names one of the file's entries, 1..count (files index from 1). Faces may refer to
+// entries on later lines, so the counts are those of the whole file.
 static bool indexInRange(int index, int count) { return index >= 1 && index <= count; }
 
+static bool faceIndexError(const char *path, const char *line, int lineNumber,
+                           VlmParseOutcome *error)
+{
+    std::string message;
+    appendf(&message, "[!] Face index out of range in %s (line %d): %s", path, lineNumber, line);
+    if (message.back() != '\n') message += '\n';
+    return fail(error, message);
+}
+
 static bool readFaceLine(const char *path, const char *line, int lineNumber, OBJModel *model,
-                         ObjLists *lists, ObjParseError *error)
+                         ObjLists *lists, VlmParseOutcome *error)
 {
     int p[3] = {0, 0, 0}, t[3] = {0, 0, 0}, n[3] = {0, 0, 0};
     bool withTexcoords = sscanf(line, "f %d/%d/%d %d/%d/%d %d/%d/%d", &p[0], &t[0], &n[0],
@@ -139,28 +148,23 @@ static bool readFaceLine(const char *path, const char *line, int lineNumber, OBJ
         }
     }
     for (int c = 0; c < 3; c++) {
-        bool ok = indexInRange(p[c], lists->positionsRead) &&
-                  indexInRange(n[c], lists->normalsRead) &&
-                  (!withTexcoords || indexInRange(t[c], lists->texcoordsRead));
-        if (!ok) {
-            std::string message;
-            appendf(&message, "[!] Face index out of range in %s (line %d): %s", path,
-                    lineNumber, line);
-            if (message.back() != '\n') message += '\n';
-            return fail(error, message);
-        }
+        bool ok = indexInRange(p[c], model->positionCount) &&
+                  indexInRange(n[c], model->normalCount) &&
+                  (!withTexcoords || indexInRange(t[c], model->texcoordCount));
+        if (!ok) return faceIndexError(path, line, lineNumber, error);
         int slot = 3 * lists->facesRead + c;
         lists->positionIndex[slot] = p[c];
         lists->normalIndex[slot] = n[c];
         lists->texcoordIndex[slot] = t[c];
     }
+    lists->faceLine[lists->facesRead] = lineNumber;
     lists->facesRead++;
     return true;
 }
 
 static bool readUseMaterialLine(const char *path, const char *line, int lineNumber,
                                 OBJModel *model, ObjLists *lists, ObjMaterialLoader loadMaterial,
-                                void *context, std::string *log, ObjParseError *error)
+                                void *context, std::string *log, VlmParseOutcome *error)
 {
     std::string name;
     if (!scanName(line, "usemtl %s", &name)) {
@@ -185,7 +189,7 @@ static bool readUseMaterialLine(const char *path, const char *line, int lineNumb
 // One line of the second pass; false ends loading with *error.
 static bool readObjLine(const char *path, const char *line, int lineNumber, OBJModel *model,
                         ObjLists *lists, ObjMaterialLoader loadMaterial, void *context,
-                        std::string *log, ObjParseError *error)
+                        std::string *log, VlmParseOutcome *error)
 {
     std::string message;
     switch (classifyObjLine(line)) {
@@ -231,7 +235,24 @@ static bool readObjLine(const char *path, const char *line, int lineNumber, OBJM
     return true;
 }
 
-// Flat per-triangle arrays from the lists; indices were checked when their face was read.
+// A `v` line that could not be read is dropped, so the positions read may be fewer than the
+// file's `v` lines: every face must name one that was read. Reports the first face that does not.
+static bool checkPositionsRead(const char *path, const char *bytes, size_t size,
+                               const ObjLists &lists, VlmParseOutcome *error)
+{
+    for (int f = 0; f < lists.facesRead; f++) {
+        const int *p = &lists.positionIndex[3 * f];
+        if (p[0] <= lists.positionsRead && p[1] <= lists.positionsRead &&
+            p[2] <= lists.positionsRead)
+            continue;
+        LineCursor cursor{bytes, size, 0, {}};
+        for (int lineNumber = 1; cursor.next() && lineNumber < lists.faceLine[f]; lineNumber++) {}
+        return faceIndexError(path, cursor.c_str(), lists.faceLine[f], error);
+    }
+    return true;
+}
+
+// Flat per-triangle arrays from the lists; indices were checked after both passes.
 static void deindex(OBJModel *model, const ObjLists &lists)
 {
     int faces = lists.facesRead;
@@ -256,7 +277,7 @@ static void deindex(OBJModel *model, const ObjLists &lists)
 
 bool objParse(const char *path, const char *bytes, size_t size, OBJModel *model,
               ObjMaterialLoader loadMaterial, void *context, std::string *log,
-              ObjParseError *error)
+              VlmParseOutcome *error)
 {
     *model = OBJModel();
     countObjLines(bytes, size, model);
@@ -268,6 +289,7 @@ bool objParse(const char *path, const char *bytes, size_t size, OBJModel *model,
     lists.positionIndex.assign(3 * (size_t)model->triangleCount, 0);
     lists.normalIndex.assign(3 * (size_t)model->triangleCount, 0);
     lists.texcoordIndex.assign(3 * (size_t)model->triangleCount, 0);
+    lists.faceLine.assign((size_t)model->triangleCount, 0);
     model->materials.assign(model->materialCount, OBJMaterial());
 
     LineCursor cursor{bytes, size, 0, {}};
@@ -276,6 +298,7 @@ bool objParse(const char *path, const char *bytes, size_t size, OBJModel *model,
                          log, error))
             return false;
     }
+    if (!checkPositionsRead(path, bytes, size, lists, error)) return false;
     deindex(model, lists);
     return true;
 }
@@ -290,7 +313,7 @@ static bool isPngName(const std::string &name)
 // A map_Kd / map_bump / bump line inside the wanted block: the name, the PNG rule, the texture.
 static bool readTextureLine(const char *line, const char *format, bool colourMap, bool packed,
                             ObjTextureLoader loadTexture, void *context, std::string *log,
-                            unsigned *texture, ObjParseError *error)
+                            unsigned *texture, VlmParseOutcome *error)
 {
     if (colourMap && packed) *log += "colormap found!!!\n";
     std::string name, message;
@@ -341,7 +364,7 @@ static int scanMtlKey(int which, const char *line, OBJMaterial *m)
     }
 }
 
-static bool readMtlValues(const char *line, OBJMaterial *material, ObjParseError *error)
+static bool readMtlValues(const char *line, OBJMaterial *material, VlmParseOutcome *error)
 {
     for (int i = 0; i < (int)(sizeof MTL_KEYS / sizeof MTL_KEYS[0]); i++) {
         const MtlKey &k = MTL_KEYS[i];
@@ -357,7 +380,7 @@ static bool readMtlValues(const char *line, OBJMaterial *material, ObjParseError
 
 static bool readMtlTextures(const char *line, OBJMaterial *material, bool packed,
                             ObjTextureLoader loadTexture, void *context, std::string *log,
-                            ObjParseError *error)
+                            VlmParseOutcome *error)
 {
     if (contains(line, "map_Kd")) {
         if (!readTextureLine(line, "map_Kd %s", true, packed, loadTexture, context, log,
@@ -380,7 +403,7 @@ static bool readMtlTextures(const char *line, OBJMaterial *material, bool packed
 bool mtlParse(const char *library, const char *bytes, size_t size, const char *name,
               OBJMaterial *material, int firstTriangle, bool packed,
               ObjTextureLoader loadTexture, void *context, std::string *log,
-              ObjParseError *error)
+              VlmParseOutcome *error)
 {
     material->firstTriangle = firstTriangle;
     material->textureFlags = 0;
@@ -411,12 +434,10 @@ static void printLog(std::string *log)
 }
 
 // Prints what parsing said; on failure also its message, then ends the process.
-static void finishParse(std::string *log, bool ok, const ObjParseError &error)
+static void finishParse(std::string *log, bool ok, const VlmParseOutcome &error)
 {
     printLog(log);
-    if (ok) return;
-    fputs(error.message.c_str(), stdout);
-    exit(error.status);
+    if (!ok) vlm_reportOutcome(error);
 }
 
 // Textures come from outside: what the parser said so far is printed first, keeping order.
@@ -428,34 +449,23 @@ static unsigned loadTextureForParser(void *context, const char *name)
 
 static bool loadMaterialForParser(void *context, const char *library, const char *name,
                                   OBJMaterial *material, int firstTriangle, std::string *log,
-                                  ObjParseError *error)
+                                  VlmParseOutcome *error)
 {
     printLog(log);
     loadMaterial(library, name, material, firstTriangle);
     return true;
 }
 
-// Reads a whole disk file line by line (vlm_io_getline) until its size is reached.
-// A failed read prints "[!] Error reading %s" and ends the process.
-static std::string readDiskLines(FILE *file, const char *path)
+// Reads a whole disk file; a file that cannot be opened, held or read prints its message and
+// ends the process.
+static VlmFile readDiskText(const char *path)
 {
-    fseek(file, 0, SEEK_END);
-    long size = ftell(file);
-    rewind(file);
-    std::string text;
-    char *line = nullptr;
-    size_t capacity = 0;
-    while ((long)text.size() < size) {
-        ssize_t n = vlm_io_getline(&line, &capacity, file);
-        if (n <= 0) {
-            printf("[!] Error reading %s\n", path);
-            fclose(file);
-            exit(-1);
-        }
-        text.append(line, n);
-    }
-    free(line);
-    return text;
+    VlmFile file = vlm_io_readFile(path, VLM_FROM_DISK);
+    if (file.status == VLM_FILE_READ) return file;
+    if (file.status == VLM_FILE_MISSING) printf("[!] Couldn't open %s\n", path);
+    else if (file.status == VLM_FILE_NO_MEMORY) printf("[!] Couldn't malloc memory for %s\n", path);
+    else printf("[!] Error reading %s\n", path);
+    exit(-1);
 }
 
 // Takes the next model id; the 129th model is refused.
@@ -471,7 +481,7 @@ static int takeModelId(const char *path)
 static void parseModel(int id, const char *path, const char *bytes, size_t size)
 {
     std::string log;
-    ObjParseError error;
+    VlmParseOutcome error;
     bool ok = objParse(path, bytes, size, &OBJMODELS[id], loadMaterialForParser, nullptr, &log,
                        &error);
     finishParse(&log, ok, error);
@@ -497,14 +507,9 @@ int vlm_loadOBJ_Native(const char *path)
 {
     int id = takeModelId(path);
     printf("[*] loading %s\n", path);
-    FILE *file = fopen(path, "r");
-    if (!file) {
-        printf("[!] Couldn't open %s\n", path);
-        exit(-1);
-    }
-    std::string text = readDiskLines(file, path);
-    fclose(file);
-    parseModel(id, path, text.data(), text.size());
+    VlmFile text = readDiskText(path);
+    parseModel(id, path, text.bytes, text.size);
+    free(text.bytes);
     return id;
 }
 
@@ -524,7 +529,7 @@ int loadMaterial_Compressed(const char *library, const char *name, OBJMaterial *
         return 0;
     }
     std::string log;
-    ObjParseError error;
+    VlmParseOutcome error;
     bool ok = mtlParse(library, data, size, name, material, firstTriangle, true,
                        loadTextureForParser, &log, &log, &error);
     free(data);
@@ -535,17 +540,12 @@ int loadMaterial_Compressed(const char *library, const char *name, OBJMaterial *
 int loadMaterial_Native(const char *library, const char *name, OBJMaterial *material,
                         int firstTriangle)
 {
-    FILE *file = fopen(library, "r");
-    if (!file) {
-        printf("[!] Couldn't open %s\n", library);
-        exit(-1);
-    }
-    std::string text = readDiskLines(file, library);
-    fclose(file);
+    VlmFile text = readDiskText(library);
     std::string log;
-    ObjParseError error;
-    bool ok = mtlParse(library, text.data(), text.size(), name, material, firstTriangle, false,
+    VlmParseOutcome error;
+    bool ok = mtlParse(library, text.bytes, text.size, name, material, firstTriangle, false,
                        loadTextureForParser, &log, &log, &error);
+    free(text.bytes);
     finishParse(&log, ok, error);
     return 1;
 }

@@ -9,6 +9,7 @@
 #include <stddef.h>
 #include <string>
 #include <vector>
+#include "io.h"
 
 #define VLM_OBJ_MAX_MODELS 128
 // vlm_loadOBJ_Compressed's answer when the packed data file does not hold the model.
@@ -73,19 +74,13 @@ void vlm_renderOBJ(int id);
 
 // ---------------------------------------------------------------- parsers over bytes
 
-// A fatal outcome: the message to print (exactly) and the exit status.
-struct ObjParseError {
-    std::string message;
-    int status;
-};
-
 // Loads one texture for a material (vlm_loadPNG in the loaders); returns its GL name.
 typedef unsigned (*ObjTextureLoader)(void *context, const char *name);
 // Fills one material for a usemtl line. Appends what it prints to *log; on failure fills
 // *error and returns false.
 typedef bool (*ObjMaterialLoader)(void *context, const char *library, const char *name,
                                   OBJMaterial *material, int firstTriangle, std::string *log,
-                                  ObjParseError *error);
+                                  VlmParseOutcome *error);
 
 // Parses the OBJ text bytes[0..size) of `path` into *model (de-indexed). Messages that loading
 // prints go to *log in order; materials come from `loadMaterial`. Returns false with *error on
@@ -93,7 +88,7 @@ typedef bool (*ObjMaterialLoader)(void *context, const char *library, const char
 // `bytes` or the lists whatever they say.
 bool objParse(const char *path, const char *bytes, size_t size, OBJModel *model,
               ObjMaterialLoader loadMaterial, void *context, std::string *log,
-              ObjParseError *error);
+              VlmParseOutcome *error);
 
 // Reads block `name` of the MTL text bytes[0..size) of `library` into *material (scalars and
 // colours from every line up to the end of the block). `packed` adds the packed-data messages.
@@ -101,4 +96,4 @@ bool objParse(const char *path, const char *bytes, size_t size, OBJModel *model,
 bool mtlParse(const char *library, const char *bytes, size_t size, const char *name,
               OBJMaterial *material, int firstTriangle, bool packed,
               ObjTextureLoader loadTexture, void *context, std::string *log,
-              ObjParseError *error);
+              VlmParseOutcome *error);

@@ -6,11 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 
-FMOD_SYSTEM *system0 = nullptr;
-FMOD_SOUND *sound0 = nullptr;
-FMOD_CHANNEL *channel0 = nullptr;
-unsigned int version0 = 0;
-
 void vlm_fmod_errcheck(int result)
 {
     if (result == FMOD_OK) return;

@@ -33,32 +33,14 @@ static void fail(const char *message)
 
 char *loadFile(const char *path)
 {
-    unsigned size = 0;
-    char *packed = vlm_io_uncompress(path, &size);
-    if (packed && size != 0) {
-        char *text = (char *)malloc((size_t)size + 1);
-        if (!text) fail("[!] Couldn't allocate memory\n");
-        memcpy(text, packed, size);
-        text[size] = 0;
-        free(packed);
-        return text;
-    }
-    free(packed);
-    FILE *file = fopen(path, "r");
-    if (!file) {
+    VlmFile file = vlm_io_readFile(path, VLM_FROM_NONEMPTY_PACKED_OR_DISK);
+    if (file.status == VLM_FILE_MISSING) {
         printf("[!] Couldn't load shaderfile %s\n", path);
         fflush(stdout);
         exit(-1);
     }
-    fseek(file, 0, SEEK_END);
-    long length = ftell(file);
-    fseek(file, 0, SEEK_SET);
-    char *text = length >= 0 ? (char *)malloc((size_t)length + 1) : nullptr;
-    if (!text) fail("[!] Couldn't allocate memory\n");
-    size_t got = fread(text, 1, (size_t)length, file);
-    text[got] = 0;
-    fclose(file);
-    return text;
+    if (!file.bytes) fail("[!] Couldn't allocate memory\n");
+    return file.bytes;
 }
 
 // Takes the next table index; a full table is fatal.

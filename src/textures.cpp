@@ -1,7 +1,7 @@
 // Textures (PNG through libgd, TGA, black), screenshots and frame capture.
 #include "textures.h"
 #include "io.h"
-#include "vlm.h"
+#include "vlm_state.h"
 #include <GL/glew.h>
 #include <gd.h>
 #include <errno.h>
@@ -33,7 +33,20 @@ static void fatal(const std::string &message)
 
 static VlmImage failed(const std::string &error)
 {
-    return {false, error, 0, 0, 0, {}};
+    VlmImage image;
+    vlm_parseFail(&image, error);
+    return image;
+}
+
+// An image of the given size with room for its pixels; `bytesPerPixel` 3 or 4.
+static VlmImage sized(int width, int height, int bytesPerPixel)
+{
+    VlmImage image;
+    image.width = width;
+    image.height = height;
+    image.bytesPerPixel = bytesPerPixel;
+    image.pixels.resize((size_t)width * height * bytesPerPixel);
+    return image;
 }
 
 // libgd's alpha runs 0 (opaque) .. 127 (transparent); GL wants 255 .. 0.
@@ -47,8 +60,7 @@ VlmImage vlm_decodePNG(const unsigned char *bytes, size_t size, const char *path
     gdImagePtr image = size > 0 && size <= 0x7fffffff
                            ? gdImageCreateFromPngPtr((int)size, (void *)bytes) : nullptr;
     if (!image) return failed("[!] " + std::string(path) + " is not a readable PNG image\n");
-    VlmImage out = {true, "", gdImageSX(image), gdImageSY(image), 4, {}};
-    out.pixels.resize((size_t)out.width * out.height * 4);
+    VlmImage out = sized(gdImageSX(image), gdImageSY(image), 4);
     bool trueColour = gdImageTrueColor(image);
     for (int j = 0; j < out.height; j++) {      // j = 0 is the image's top row
         for (int k = 0; k < out.width; k++) {
@@ -77,27 +89,23 @@ VlmImage vlm_decodeTGA(const unsigned char *bytes, size_t size, const char *path
     int depth = bits / 8;
     size_t length = (size_t)width * height * depth;
     if (size - 18 < length) return failed("[!] Unable to allocate memory for tga " + name + "...\n");
-    VlmImage out = {true, "", width, height, depth, {}};
-    out.pixels.assign(bytes + 18, bytes + 18 + length);
+    VlmImage out = sized(width, height, depth);
+    memcpy(out.pixels.data(), bytes + 18, length);
     for (size_t i = 0; i < length; i += depth) std::swap(out.pixels[i], out.pixels[i + 2]);
     return out;
 }
 
 // ------------------------------------------------------------------ loading
 
-// The whole file in a malloc'ed buffer, or null when it cannot be opened.
-static unsigned char *readDiskFile(const char *path, size_t *size)
+// The whole file from `source`; "[! path] file not found" + `notFoundTail` when it cannot be
+// opened, and the process ends.
+static VlmFile readImageFile(const char *path, VlmFileSource source, const char *notFoundTail)
 {
-    FILE *file = fopen(path, "rb");
-    if (!file) return nullptr;
-    fseek(file, 0, SEEK_END);
-    long length = ftell(file);
-    fseek(file, 0, SEEK_SET);
-    unsigned char *data = (unsigned char *)malloc(length > 0 ? (size_t)length : 1);
-    if (!data) fatal("[!] " + std::string(path) + ": no memory to read it\n");
-    *size = fread(data, 1, length > 0 ? (size_t)length : 0, file);
-    fclose(file);
-    return data;
+    VlmFile file = vlm_io_readFile(path, source);
+    if (file.status == VLM_FILE_MISSING) fatal("[! " + std::string(path) + "]" + notFoundTail);
+    if (file.status == VLM_FILE_NO_MEMORY)
+        fatal("[!] " + std::string(path) + ": no memory to read it\n");
+    return file;
 }
 
 static int findCachedTexture(const char *path)
@@ -138,15 +146,10 @@ unsigned vlm_loadPNG(const char *path)
 {
     int cached = findCachedTexture(path);
     if (cached >= 0) return cache[cached].texture;
-    unsigned packedSize = 0;
-    size_t size = 0;
-    unsigned char *bytes = (unsigned char *)vlm_io_uncompress(path, &packedSize);
-    if (bytes) size = packedSize;
-    else bytes = readDiskFile(path, &size);
-    if (!bytes) fatal("[! " + std::string(path) + "] file not found.\n");
-    VlmImage image = vlm_decodePNG(bytes, size, path);
-    free(bytes);
-    if (!image.ok) fatal(image.error);
+    VlmFile file = readImageFile(path, VLM_FROM_PACKED_OR_DISK, " file not found.\n");
+    VlmImage image = vlm_decodePNG((const unsigned char *)file.bytes, file.size, path);
+    free(file.bytes);
+    vlm_reportOutcome(image);
     GLuint texture = uploadTexture(image, GL_RGBA8, GL_RGBA);
     addCachedTexture(texture, path);
     return texture;
@@ -154,18 +157,16 @@ unsigned vlm_loadPNG(const char *path)
 
 unsigned vlm_loadTGA(const char *path)
 {
-    size_t size = 0;
-    unsigned char *bytes = readDiskFile(path, &size);
-    if (!bytes) fatal("[! " + std::string(path) + "] file not found \n");
-    VlmImage image = vlm_decodeTGA(bytes, size, path);
-    free(bytes);
-    if (!image.ok) fatal(image.error);
+    VlmFile file = readImageFile(path, VLM_FROM_DISK, " file not found \n");
+    VlmImage image = vlm_decodeTGA((const unsigned char *)file.bytes, file.size, path);
+    free(file.bytes);
+    vlm_reportOutcome(image);
     return uploadTexture(image, 4, image.bytesPerPixel == 3 ? GL_RGB : GL_RGBA);
 }
 
 unsigned vlm_loadBlack(void)
 {
-    VlmImage black = {true, "", 512, 512, 3, std::vector<unsigned char>(512 * 512 * 3, 0)};
+    VlmImage black = sized(512, 512, 3);
     return uploadTexture(black, 4, GL_RGB);
 }
 
@@ -227,6 +228,7 @@ void vlm_captureStep(void)
         printf("[/] cannot create the capture directory: %s\n", strerror(errno));
     char name[64];
     snprintf(name, sizeof name, "capture/%d.png", capture_id);
-    vlm_screenshot((int)vlm_Get(1), (int)vlm_Get(2), name, CAPTURE_CLEVEL);
+    vlm_screenshot((int)vlm_Get(VLM_GET_WIDTH), (int)vlm_Get(VLM_GET_HEIGHT), name,
+                   CAPTURE_CLEVEL);
     printf("[CAPTURE] frame %d\n", capture_id);
 }

@@ -4,6 +4,7 @@
 #pragma once
 #include <string>
 #include <vector>
+#include "io.h"
 
 // The GL texture of a PNG file (RGBA8, nearest filtering, row 0 = image top); the same
 // path always returns the same texture. Missing or undecodable file: "[!] " and status 255.
@@ -23,11 +24,10 @@ unsigned vlm_loadBlack(void);
 
 // --- decoding apart from the exit policy (for tests)
 
-struct VlmImage {
-    bool ok;                          // false: `error` says why
-    std::string error;                // "[!] ..." message when not ok
-    int width, height;                // pixels
-    int bytesPerPixel;                // 4 for PNG (RGBA); 3 or 4 for TGA (RGB/RGBA)
+// A decoded image, or (not ok) the "[!] " message saying why there is none.
+struct VlmImage : VlmParseOutcome {
+    int width = 0, height = 0;        // pixels
+    int bytesPerPixel = 0;            // 4 for PNG (RGBA); 3 or 4 for TGA (RGB/RGBA)
     std::vector<unsigned char> pixels;  // rows as uploaded
 };
 // PNG bytes -> RGBA, top row first, alpha 0 (transparent) .. 255 (opaque).

@@ -1,4 +1,4 @@
-// Framework runtime: start-up, command line, window, the demo clock and the 25 ms tick.
+// Framework runtime: start-up, command line, window and the 25 ms tick.
 #include "vlm.h"
 #include "system.h"
 #include "textures.h"
@@ -9,20 +9,7 @@
 #include <cstdlib>
 #include <cstring>
 
-int SOUND_ON = 1, CAPTURE = 0, CAPTURE_CLEVEL = 0, S_SCENE = 0, VLM_EDIT_MODE = 0;
-char *VLM_EDIT_TRACK_FILENAME = nullptr;
-int VLM_EDIT_CAMERA_TRACK[7];
-int VLM_EDIT_ACTIVE_TRACK = 0;
-int vlm_globalX = 0, vlm_globalY = 0;
-int CAPTURE_TIMER = 0, SOUND_MUTE_TIMER = 0, SOUND_MUTE_START = 0, SOUND_MUTE_PAUSE = 0;
-int SOUND_PAUSED = 0;
-unsigned int SONGLENGTH = 0;
-float SCENE_TIME[100];
-int sceneid = 0;
-int DEMO_LENGTH = 0;
-
 static const int kTickMs = 25;
-static const int kSceneSlots = (int)(sizeof(SCENE_TIME) / sizeof(SCENE_TIME[0]));
 
 // ---------------------------------------------------------------- command line
 
@@ -172,58 +159,7 @@ void vlm_init(int argc, char **argv, void (*display)(void))
     glutMainLoop();
 }
 
-// ---------------------------------------------------------------- clock and tick
-
-unsigned int vlm_getTime(void)
-{
-    // The position is asked for in every mode, as the music layer expects a steady caller.
-    unsigned int position = 0;
-    FMOD_Channel_GetPosition(channel0, &position, FMOD_TIMEUNIT_MS);
-    if (CAPTURE) return (unsigned int)CAPTURE_TIMER;
-    if (!SOUND_ON) return (unsigned int)SOUND_MUTE_TIMER;
-    return position;
-}
-
-float vlm_Get(unsigned int key)
-{
-    switch (key) {
-    case 1: return (float)vlm_globalX;
-    case 2: return (float)vlm_globalY;
-    case 3: return 1.7777778f;
-    case 4: return (float)S_SCENE;
-    case 5: return (float)vlm_getTime();
-    case 6: return (float)(SOUND_ON ? SOUND_PAUSED : SOUND_MUTE_PAUSE);
-    case 7: return (float)VLM_EDIT_MODE;
-    case 8: return (float)VLM_EDIT_ACTIVE_TRACK;
-    default: return NAN;
-    }
-}
-
-void vlm_setDemoLength(float seconds)
-{
-    if (sceneid >= kSceneSlots) {
-        printf("[/] Scene length %f ignored: the demo holds %d scene lengths at most.\n", seconds,
-               kSceneSlots);
-        return;
-    }
-    SCENE_TIME[sceneid] = seconds;
-    // Truncated after every addition, so the sum matches the scenes' own millisecond counts.
-    DEMO_LENGTH = 0;
-    for (int i = 0; i <= sceneid; i++) DEMO_LENGTH = (int)(DEMO_LENGTH + SCENE_TIME[i] * 1000.0);
-    sceneid++;
-}
-
-void vlm_skipTo(int ms)
-{
-    // The clocks are unsigned: a time before the start is the start.
-    if (ms < 0) ms = 0;
-    if (CAPTURE) return;
-    if (!SOUND_ON) {
-        SOUND_MUTE_TIMER = ms;
-        return;
-    }
-    if (SONGLENGTH != 0) FMOD_Channel_SetPosition(channel0, (unsigned int)ms, FMOD_TIMEUNIT_MS);
-}
+// ---------------------------------------------------------------- tick
 
 void vlm_update(int value)
 {

@@ -1,42 +1,16 @@
 // Framework runtime: start-up and the command line, the window, the demo clock and the 25 ms tick,
 // the music glue over the sound back end (audio.h), and the keyboard, mouse and camera editor.
-// Owns the working-mode globals below, the scene length table (100 entries) and the four sound
-// handles; reads only "data/tune.mp3" (given by the demo) from disk, streamed by the back end.
-// Sources: vlm.cpp (start-up, clock, tick), music.cpp (music), input.cpp (input and editor).
+// The working modes, clocks, window size, scene lengths and sound handles are in vlm_state.h;
+// reads only "data/tune.mp3" (given by the demo) from disk, streamed by the back end.
+// Sources: vlm.cpp (start-up, tick), vlm_state.cpp (the state and the clock, see vlm_state.h),
+// music.cpp (music), input.cpp (input and editor).
 #pragma once
 #include "audio.h"
-
-// ---------------------------------------------------------------- working modes (set at start-up)
-extern int SOUND_ON;                  // 1 at start, 0 after -m: the silent clock stands in for music
-extern int CAPTURE;                   // 1 after -c: the capture clock, one PNG per tick
-extern int CAPTURE_CLEVEL;            // PNG compression level of captured frames (from -c)
-extern int S_SCENE;                   // start scene (from -s), read through vlm_Get(4)
-extern int VLM_EDIT_MODE;             // 1 after a valid -e: camera editing
-extern char *VLM_EDIT_TRACK_FILENAME; // own copy of the -e file name; null when not editing
-extern int VLM_EDIT_CAMERA_TRACK[7];  // camera track ids of the seven edit tracks
-extern int VLM_EDIT_ACTIVE_TRACK;     // index into VLM_EDIT_CAMERA_TRACK being edited (always 0)
-extern int vlm_globalX, vlm_globalY;  // window size in pixels at the last reshape; 0 before
-
-// ---------------------------------------------------------------- clocks and lengths
-extern int CAPTURE_TIMER;             // capture clock, ms; +25 per tick in capture mode
-extern int SOUND_MUTE_TIMER;          // silent clock, ms; +25 per tick once started, unless paused
-extern int SOUND_MUTE_START;          // non-zero once the silent clock has been started
-extern int SOUND_MUTE_PAUSE;          // 1 while the silent clock is paused
-extern int SOUND_PAUSED;              // 1 while the music is paused
-extern unsigned int SONGLENGTH;       // song length in ms, set when the music starts; 0 before
-extern float SCENE_TIME[100];         // scene lengths in seconds, in the order given
-extern int sceneid;                   // number of scene lengths given so far (0..100)
-extern int DEMO_LENGTH;               // sum of the scene lengths in ms, truncated after each add
+#include "vlm_state.h"
 
 // ---------------------------------------------------------------- input state
 extern int VLM_KEYSTATE[2];           // [0] = w (forward) held, [1] = s (backward) held
 extern int VLM_EDIT_MOUSE[5];         // last x, last y (px), left, middle, right button down (1)
-
-// ---------------------------------------------------------------- sound handles (music.cpp)
-extern FMOD_SYSTEM *system0;          // the sound system; null until the music is loaded
-extern FMOD_SOUND *sound0;            // the music stream
-extern FMOD_CHANNEL *channel0;        // the playing music; null until it starts (reads as 0 ms)
-extern unsigned int version0;         // the back end's version, kept and not otherwise used
 
 // ---------------------------------------------------------------- start-up (vlm.cpp)
 // The start-up choices the command line makes, before any window exists.
@@ -62,16 +36,7 @@ void vlm_handleResize(int width, int height);
 // Ends the process with status 0.
 void vlm_clean_exit(void);
 
-// ---------------------------------------------------------------- clock and tick (vlm.cpp)
-// The demo clock in ms: capture clock, silent clock, or the music position (0 before playback).
-unsigned int vlm_getTime(void);
-// Query accessor: 1 width, 2 height, 3 16:9, 4 start scene, 5 clock ms, 6 paused, 7 edit mode,
-// 8 active edit track; any other key is a quiet NaN.
-float vlm_Get(unsigned int key);
-// Appends one scene length in seconds and recomputes DEMO_LENGTH; a 101st is ignored with a warning.
-void vlm_setDemoLength(float seconds);
-// Moves the clock to `ms`: silent clock set; music seeked once started; nothing while capturing.
-void vlm_skipTo(int ms);
+// ---------------------------------------------------------------- tick (vlm.cpp)
 // The 25 ms timer callback: capture step, silent clock, edit movement, redraw, re-arm.
 void vlm_update(int value);
 

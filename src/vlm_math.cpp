@@ -127,11 +127,13 @@ static void drawTubeSegment(const vec3 *p, const vec3 *q)
 void vlm_draw3DSpline(vec3 p0, vec3 p1, vec3 p2, float step, float end)
 {
     vec3 previous = {0, 0, 0}, current = {0, 0, 0};
-    // t is a float stepped by a float: the segment count follows its rounding.
+    // t is a float stepped by a float: the segment count follows its rounding. The threshold
+    // is compared in double: a float 3 * step can round to meet t one step early.
+    const double firstDrawn = 3.0 * (double)step;
     for (float t = 0.0f; end >= t; t += step) {
         previous = current;
         vlm_bezierCurve(p0, p1, p2, &current, t);
-        if (t >= 3.0f * step) {
+        if ((double)t >= firstDrawn) {
             drawTubeSegment(&previous, &current);
             if (t >= 1.0f) break;
         }

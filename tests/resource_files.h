@@ -1,6 +1,7 @@
 // Test helper for the resource suites: real files in a fresh directory, packed records.
 #pragma once
 #include "io.h"
+#include "read_file.h"
 #include <gtest/gtest.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -14,19 +15,6 @@ inline void writeFile(const std::string &path, const std::string &bytes)
     ASSERT_TRUE(f) << path;
     fwrite(bytes.data(), 1, bytes.size(), f);
     fclose(f);
-}
-
-// The file's bytes, or "<missing>".
-inline std::string readFile(const std::string &path)
-{
-    FILE *f = fopen(path.c_str(), "rb");
-    if (!f) return "<missing>";
-    std::string bytes;
-    char chunk[4096];
-    size_t n;
-    while ((n = fread(chunk, 1, sizeof chunk, f)) > 0) bytes.append(chunk, n);
-    fclose(f);
-    return bytes;
 }
 
 // A fresh empty directory under /tmp, made the working directory.

@@ -2,6 +2,7 @@
 #include "camera.h"
 #include "gl_context.h"
 #include "vlm.h"
+#include "read_file.h"
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdlib.h>
@@ -24,13 +25,6 @@ std::string writeFile(const std::string &name, const std::string &text)
     }
     std::ofstream(dir + "/" + name, std::ios::binary) << text;
     return dir + "/" + name;
-}
-
-std::string readFile(const std::string &path)
-{
-    std::stringstream s;
-    s << std::ifstream(path, std::ios::binary).rdbuf();
-    return s.str();
 }
 
 void expectVec(const vec3 &v, float x, float y, float z)

@@ -22,11 +22,13 @@ static void resetClocks(int soundOn, int capture)
 
 TEST(Clock, GetAnswersEveryKey)
 {
+    // Callers may still ask with the bare numbers.
+    static_assert(VLM_GET_WIDTH == 1 && VLM_GET_TIME_MS == 5 && VLM_GET_EDIT_TRACK == 8, "keys");
     resetClocks(1, 0);
     vlm_globalX = 0;
     vlm_globalY = 0;
-    EXPECT_EQ(vlm_Get(1), 0.0f);  // before the first reshape
-    EXPECT_EQ(vlm_Get(2), 0.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_WIDTH), 0.0f);  // before the first reshape
+    EXPECT_EQ(vlm_Get(VLM_GET_HEIGHT), 0.0f);
     vlm_globalX = 1280;
     vlm_globalY = 720;
     S_SCENE = 5;
@@ -34,18 +36,18 @@ TEST(Clock, GetAnswersEveryKey)
     VLM_EDIT_ACTIVE_TRACK = 0;
     SOUND_PAUSED = 1;
     SOUND_MUTE_PAUSE = 0;
-    EXPECT_EQ(vlm_Get(1), 1280.0f);
-    EXPECT_EQ(vlm_Get(2), 720.0f);
-    EXPECT_EQ(vlm_Get(3), 1.7777778f);
-    EXPECT_EQ(vlm_Get(4), 5.0f);
-    EXPECT_EQ(vlm_Get(5), 0.0f);  // no channel yet
-    EXPECT_EQ(vlm_Get(6), 1.0f);  // sound on: the music's pause
+    EXPECT_EQ(vlm_Get(VLM_GET_WIDTH), 1280.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_HEIGHT), 720.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_ASPECT), 1.7777778f);
+    EXPECT_EQ(vlm_Get(VLM_GET_START_SCENE), 5.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_TIME_MS), 0.0f);  // no channel yet
+    EXPECT_EQ(vlm_Get(VLM_GET_PAUSED), 1.0f);  // sound on: the music's pause
     SOUND_ON = 0;
-    EXPECT_EQ(vlm_Get(6), 0.0f);  // sound off: the silent clock's pause
+    EXPECT_EQ(vlm_Get(VLM_GET_PAUSED), 0.0f);  // sound off: the silent clock's pause
     SOUND_MUTE_TIMER = 123456;
-    EXPECT_EQ(vlm_Get(5), 123456.0f);
-    EXPECT_EQ(vlm_Get(7), 1.0f);
-    EXPECT_EQ(vlm_Get(8), 0.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_TIME_MS), 123456.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_EDIT_MODE), 1.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_EDIT_TRACK), 0.0f);
     for (unsigned key : {0u, 9u, 10u, 0xffffffffu}) {
         EXPECT_TRUE(std::isnan(vlm_Get(key))) << key;
     }
@@ -208,8 +210,8 @@ TEST(Window, ResizeSetsViewportAndFixedAspectProjection)
     while (glGetError() != GL_NO_ERROR) {}
 
     vlm_handleResize(160, 90);
-    EXPECT_EQ(vlm_Get(1), 160.0f);
-    EXPECT_EQ(vlm_Get(2), 90.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_WIDTH), 160.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_HEIGHT), 90.0f);
     GLint mode = 0;
     glGetIntegerv(GL_MATRIX_MODE, &mode);
     EXPECT_EQ(mode, GL_PROJECTION);

@@ -5,6 +5,7 @@
 #include "gl_context.h"
 #include "models_obj.h"
 #include "textures.h"
+#include "read_file.h"
 
 #include <gd.h>
 #include <gtest/gtest.h>
@@ -28,14 +29,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const std::string kStage = VLM_STAGE_DIR;
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
 
 // Expected extents of a model's bounding box, scene units.
 struct Extent {
@@ -75,19 +68,16 @@ unsigned decodeTexture(void *context, const char *name)
     auto *c = static_cast<ParseContext *>(context);
     std::string bytes = readFile(kStage + "/" + name);
     VlmImage im = vlm_decodePNG((const unsigned char *)bytes.data(), bytes.size(), name);
-    if (!im.ok) c->textureErrors.push_back(std::string(name) + ": " + im.error);
+    if (!im.ok) c->textureErrors.push_back(std::string(name) + ": " + im.messages);
     c->textures.push_back(name);
     return (unsigned)c->textures.size();
 }
 
 bool readMaterial(void *context, const char *library, const char *name, OBJMaterial *material,
-                  int firstTriangle, std::string *log, ObjParseError *error)
+                  int firstTriangle, std::string *log, VlmParseOutcome *error)
 {
     std::string bytes = readFile(kStage + "/" + library);
-    if (bytes.empty()) {
-        *error = {std::string("missing library ") + library, -1};
-        return false;
-    }
+    if (bytes.empty()) return vlm_parseFail(error, std::string("missing library ") + library);
     return mtlParse(library, bytes.data(), bytes.size(), name, material, firstTriangle, false,
                     decodeTexture, context, log, error);
 }
@@ -96,7 +86,7 @@ struct Parsed {
     bool ok = false;
     OBJModel model{};
     std::string log;
-    ObjParseError error;
+    VlmParseOutcome error;
     ParseContext context;
 };
 
@@ -127,7 +117,7 @@ TEST_P(StagedModel, ParsesCleanlyWithUnitNormalsAndDrawableMaterials)
 {
     const ModelCase &c = GetParam();
     Parsed p = parseStaged(c.path);
-    ASSERT_TRUE(p.ok) << p.error.message;
+    ASSERT_TRUE(p.ok) << p.error.messages;
     EXPECT_EQ(p.log.find("[!]"), std::string::npos) << p.log;
     EXPECT_EQ(p.log.find("unable"), std::string::npos) << p.log;
     EXPECT_TRUE(p.context.textureErrors.empty()) << p.context.textureErrors.front();
@@ -195,7 +185,7 @@ TEST_P(StagedModel, HasTheSizeItsSceneExpects)
 {
     const ModelCase &c = GetParam();
     Parsed p = parseStaged(c.path);
-    ASSERT_TRUE(p.ok) << p.error.message;
+    ASSERT_TRUE(p.ok) << p.error.messages;
     float lo[3], hi[3];
     bounds(p.model, lo, hi);
     const Extent *axes[3] = {c.x, c.y, c.z};
@@ -216,7 +206,7 @@ TEST_P(StagedModel, MaterialNamesAreUniqueInTheirLibraryAndBlocksAreComplete)
 {
     const ModelCase &c = GetParam();
     Parsed p = parseStaged(c.path);
-    ASSERT_TRUE(p.ok) << p.error.message;
+    ASSERT_TRUE(p.ok) << p.error.messages;
     std::string mtl = readFile(kStage + "/" + p.model.materialLibrary);
     ASSERT_FALSE(mtl.empty()) << p.model.materialLibrary;
     std::vector<std::string> lines;
@@ -265,7 +255,7 @@ TEST(DataModels, EveryStagedTextureDecodes)
     for (const auto &entry : fs::directory_iterator(kStage + "/data/textures")) {
         if (entry.path().extension() != ".png") continue;
         VlmImage im = decodeStaged("data/textures/" + entry.path().filename().string());
-        EXPECT_TRUE(im.ok) << entry.path() << ": " << im.error;
+        EXPECT_TRUE(im.ok) << entry.path() << ": " << im.messages;
         EXPECT_GT(im.width, 0);
         ++count;
     }
@@ -275,7 +265,7 @@ TEST(DataModels, EveryStagedTextureDecodes)
 TEST(DataModels, TheSunIsOpaqueInTheMiddleAndClearInTheCorners)
 {
     VlmImage im = decodeStaged("data/textures/sun_summer.png");
-    ASSERT_TRUE(im.ok) << im.error;
+    ASSERT_TRUE(im.ok) << im.messages;
     const unsigned char *centre = pixelAt(im, im.width / 2, im.height / 2);
     const unsigned char *corner = pixelAt(im, 0, 0);
     EXPECT_EQ(centre[3], 255);
@@ -286,7 +276,7 @@ TEST(DataModels, TheSunIsOpaqueInTheMiddleAndClearInTheCorners)
 TEST(DataModels, TheSmileIsAYellowFaceWithDarkEyesAboveItsMouth)
 {
     VlmImage im = decodeStaged("data/textures/smilecube.png");
-    ASSERT_TRUE(im.ok) << im.error;
+    ASSERT_TRUE(im.ok) << im.messages;
     auto isInk = [](const unsigned char *p) { return p[0] < 80 && p[1] < 80 && p[2] < 80; };
     auto isYellow = [](const unsigned char *p) { return p[0] > 180 && p[1] > 140 && p[2] < 90; };
     int w = im.width, h = im.height;

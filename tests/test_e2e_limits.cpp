@@ -5,6 +5,7 @@
 // and no sanitizer speaks. (The table limits, a 129th OBJ model, a 65th particle system, a
 // 64th shader and a 65th render target, are death tests of their own modules.) Like every
 // test_e2e_ suite it runs on an X server of its own, one suite at a time.
+#include "read_file.h"
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -18,18 +19,10 @@
 
 namespace {
 
-std::string readAll(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 // Width and height from a PNG file's header; 0 x 0 when it is not a PNG.
 void pngSize(const std::string &path, unsigned *width, unsigned *height)
 {
-    std::string bytes = readAll(path);
+    std::string bytes = readFile(path);
     *width = *height = 0;
     if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return;
     auto be32 = [&](size_t at) {
@@ -78,7 +71,7 @@ public:
         if (system(command.c_str()) != 0) ADD_FAILURE() << command;
     }
     std::string path(const std::string &name) const { return dir + "/" + name; }
-    std::string output() const { return readAll(path("out.txt")); }
+    std::string output() const { return readFile(path("out.txt")); }
 
     // Waits until playback has begun (the director prints its scene table at hand-over).
     bool waitForPlayback(int seconds)
@@ -125,7 +118,7 @@ void takeScreenshot(DemoRun &demo, unsigned *width, unsigned *height)
     EXPECT_TRUE(demo.key("0"));
     for (int i = 0; i < 600; i++) {
         pngSize(demo.path("screenshot.png"), width, height);
-        std::string bytes = readAll(demo.path("screenshot.png"));
+        std::string bytes = readFile(demo.path("screenshot.png"));
         if (bytes.size() > 12 && bytes.compare(bytes.size() - 8, 4, "IEND") == 0) return;
         usleep(100000);
     }

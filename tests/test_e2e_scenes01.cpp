@@ -2,6 +2,7 @@
 // writes the frames of loading and scene 0; the silent clock with start scene 1 and the
 // screenshot key shows scene 1. A stage served only from data.vfile draws the same frames
 // as one served from loose files.
+#include "read_file.h"
 #include <gtest/gtest.h>
 #include <gd.h>
 #include <csignal>
@@ -67,18 +68,6 @@ bool exists(const std::string &path)
 {
     struct stat st;
     return stat(path.c_str(), &st) == 0 && st.st_size > 0;
-}
-
-std::string readFile(const std::string &path)
-{
-    std::string text;
-    FILE *f = fopen(path.c_str(), "r");
-    if (!f) return text;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    fclose(f);
-    return text;
 }
 
 // A private copy of the stage (the demo writes capture/ and screenshot.png into it).

@@ -1,6 +1,7 @@
 // End to end: the staged demo on the silent clock in a small window under the test's X
 // display. Started at scene 6 it plays to the scene's end and ends by itself with status 0;
 // started at each scene in turn, the screenshot key shows a picture of its own.
+#include "read_file.h"
 #include <gtest/gtest.h>
 #include <gd.h>
 #include <fcntl.h>
@@ -58,18 +59,6 @@ Picture readPNG(const std::string &path)
         }
     gdImageDestroy(im);
     return p;
-}
-
-std::string readFile(const std::string &path)
-{
-    std::string text;
-    FILE *f = fopen(path.c_str(), "r");
-    if (!f) return text;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    fclose(f);
-    return text;
 }
 
 // The demo running in a private copy of the stage (it writes screenshot.png there).

@@ -2,6 +2,7 @@
 // until it is stopped; without options it takes the default resolution and, where game mode
 // cannot switch the display, a full-screen window.
 #include "test_mp3.h"
+#include "read_file.h"
 #include <gtest/gtest.h>
 #include <fcntl.h>
 #include <signal.h>
@@ -18,22 +19,11 @@ namespace fs = std::filesystem;
 
 static std::string run(const std::string &command)
 {
-    std::string out;
     FILE *p = popen(command.c_str(), "r");
-    if (!p) return out;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, p)) > 0) out.append(buf, n);
+    if (!p) return std::string();
+    std::string out = readStream(p);
     pclose(p);
     return out;
-}
-
-static std::string readFile(const std::string &path)
-{
-    std::ifstream in(path);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 // A working directory like the stage, with a song of our own when the stage has none yet.

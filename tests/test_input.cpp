@@ -122,7 +122,7 @@ TEST(Pause, SpaceTogglesTheMusicAndTheCursor)
     FMOD_Channel_GetPaused(channel0, &paused);
     EXPECT_EQ(paused, 1);
     EXPECT_EQ(SOUND_PAUSED, 1);
-    EXPECT_EQ(vlm_Get(6), 1.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_PAUSED), 1.0f);
     EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), GLUT_CURSOR_CROSSHAIR);
     vlm_handleKeypress(' ', 0, 0);
     FMOD_Channel_GetPaused(channel0, &paused);
@@ -137,7 +137,7 @@ TEST(Pause, SpaceWithoutSoundPausesTheSilentClock)
     resetModes(0, 0, 0);
     vlm_handleKeypress(' ', 0, 0);
     EXPECT_EQ(SOUND_MUTE_PAUSE, 1);
-    EXPECT_EQ(vlm_Get(6), 1.0f);
+    EXPECT_EQ(vlm_Get(VLM_GET_PAUSED), 1.0f);
     EXPECT_EQ(glutGet(GLUT_WINDOW_CURSOR), GLUT_CURSOR_CROSSHAIR);
     vlm_handleKeypress(' ', 0, 0);
     EXPECT_EQ(SOUND_MUTE_PAUSE, 0);

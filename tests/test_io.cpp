@@ -1,9 +1,16 @@
 // Packed data file: record parsing, the cached reader, the line reader and the vfile packer.
 #include "io.h"
+#include "camera.h"
+#include "effects_city.h"
+#include "models.h"
+#include "models_obj.h"
 #include "resource_files.h"
+#include "shader.h"
+#include "textures.h"
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <string.h>
+#include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -34,7 +41,7 @@ TEST(PackedRecord, FindsAndInflatesARecordAmongOthers)
     std::string image = "junk" + packedRecord("a.frag", "first file") + "\n" +
                         packedRecord("data/b.vert", "second\0file" + std::string(300, 'z'));
     VlmRecordResult r = parseExact(image, "data/b.vert");
-    ASSERT_EQ(r.status, VLM_RECORD_FOUND);
+    ASSERT_TRUE(r.ok && r.found);
     EXPECT_EQ(r.messages, "File data/b.vert found in data.vfile\n");
     EXPECT_EQ(text(r), "second\0file" + std::string(300, 'z'));
     EXPECT_EQ(text(parseExact(image, "a.frag")), "first file");
@@ -43,17 +50,17 @@ TEST(PackedRecord, FindsAndInflatesARecordAmongOthers)
 TEST(PackedRecord, EmptyFileRoundTrips)
 {
     VlmRecordResult r = parseExact(packedRecord("empty.txt", ""), "empty.txt");
-    ASSERT_EQ(r.status, VLM_RECORD_FOUND);
+    ASSERT_TRUE(r.ok && r.found);
     EXPECT_TRUE(r.data.empty());
 }
 
 TEST(PackedRecord, AbsentNameIsReported)
 {
     VlmRecordResult r = parseExact(packedRecord("a.frag", "x"), "b.frag");
-    EXPECT_EQ(r.status, VLM_RECORD_ABSENT);
+    EXPECT_TRUE(r.ok && !r.found);
     EXPECT_EQ(r.messages, "File b.frag not found compressed.\n");
     // A name longer than the whole file is not tried anywhere.
-    EXPECT_EQ(parseExact("ab", "abc").status, VLM_RECORD_ABSENT);
+    EXPECT_FALSE(parseExact("ab", "abc").found);
 }
 
 TEST(PackedRecord, NameThatIsTheTailOfAnEarlierNameFindsTheEarlierRecord)
@@ -94,13 +101,13 @@ TEST(PackedRecord, MalformedRecordsAreFatalWithTheirMessage)
     };
     for (const Case &c : cases) {
         VlmRecordResult r = parseExact(c.image, c.name.c_str());
-        EXPECT_EQ(r.status, VLM_RECORD_FATAL) << c.what;
+        EXPECT_FALSE(r.ok) << c.what;
         EXPECT_EQ(r.messages, "File " + c.name + " found in data.vfile\n" + c.message) << c.what;
     }
     // The header exactly filling the window still works.
     std::string name = std::string(128 - 4 - n.size() - 3, 'k');
     VlmRecordResult fits = parseExact(name + "[5][" + n + "]" + stream, name.c_str());
-    EXPECT_EQ(fits.status, VLM_RECORD_FOUND);
+    EXPECT_TRUE(fits.ok && fits.found);
     EXPECT_EQ(text(fits), "hello");
 }
 
@@ -146,6 +153,54 @@ TEST(PackedFileDeathTest, BrokenRecordEndsTheProcessWithStatusZero)
             exit(9);
         },
         testing::ExitedWithCode(0), "File f found in data.vfile\n\nUnable to decompress");
+}
+
+TEST(WholeFile, ReadsRegularFilesWithAZeroAfterTheBytes)
+{
+    enterTempDir();
+    writeFile("f.bin", std::string("a\0b", 3));
+    VlmFile file = vlm_io_readFile("f.bin", VLM_FROM_DISK);
+    ASSERT_EQ(file.status, VLM_FILE_READ);
+    EXPECT_EQ(std::string(file.bytes, file.size + 1), std::string("a\0b\0", 4));
+    EXPECT_FALSE(file.packed);
+    free(file.bytes);
+    EXPECT_EQ(vlm_io_readFile("none.bin", VLM_FROM_DISK).status, VLM_FILE_MISSING);
+}
+
+TEST(WholeFileDeathTest, EveryLoaderRefusesADirectoryOrADeviceByName)
+{
+    static OBJMaterial material;
+    static vlm_procMap map;
+    const std::pair<const char *, std::function<void(const char *)>> loaders[] = {
+        {"camera track", [](const char *p) { vlm_genCameraTrack(VLM_TRACK_LOADED, p); }},
+        {"OBJ", [](const char *p) { vlm_loadOBJ(p); }},
+        {"MTL", [](const char *p) { loadMaterial_Native(p, "Mat", &material, 0); }},
+        {"MD5 mesh", [](const char *p) { vlm_loadMD5(p); }},
+        {"MD5 animation", [](const char *p) { vlm_loadMD5Animation(p); }},
+        {"shader", [](const char *p) { loadFile(p); }},
+        {"PNG", [](const char *p) { vlm_loadPNG(p); }},
+        {"TGA", [](const char *p) { vlm_loadTGA(p); }},
+        {"city map", [](const char *p) { vlm_genProcFromImage(&map, p); }},
+    };
+    for (const auto &loader : loaders) {
+        EXPECT_EXIT(
+            {
+                dup2(2, 1);
+                enterTempDir();
+                mkdir("adir", 0755);
+                loader.second("adir");
+                exit(7);
+            },
+            testing::ExitedWithCode(255), "\\[!\\] adir is not a regular file\n$")
+            << loader.first;
+    }
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            vlm_loadMD5("/dev/null");
+            exit(7);
+        },
+        testing::ExitedWithCode(255), "\\[!\\] /dev/null is not a regular file\n$");
 }
 
 TEST(PackedFile, SecondRequestIsServedSilentlyFromTheCache)
@@ -280,7 +335,7 @@ TEST(Packer, EveryNameIsFoundAtItsOwnRecordAndTheBytesAreDeterministic)
     std::string image = readFile("data.vfile");
     for (auto &f : files) {
         VlmRecordResult r = parseExact(image, f.first.c_str());
-        ASSERT_EQ(r.status, VLM_RECORD_FOUND) << f.first;
+        ASSERT_TRUE(r.ok && r.found) << f.first;
         EXPECT_EQ(text(r), f.second) << f.first;
     }
     EXPECT_EQ(runTool("check data.vfile", "", nullptr), 0);

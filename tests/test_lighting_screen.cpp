@@ -316,4 +316,16 @@ TEST_F(Screen, SplineTubeSkipsItsFirstSegments)
     int y = (int)(H * 2.5f / 5);  // y = 0.5, inside the unit tube
     EXPECT_EQ(rgbAt((int)(W * 3.0f / 10), y), "255,255,255");  // x = 2
     EXPECT_EQ(rgbAt((int)(W * 7.0f / 10), y), "0,0,0");        // x = 6
+
+    // The threshold 3 x step is compared in double: with step 0.03 the float t after three
+    // steps (0.0899999961) stays below it, so the first segment runs from t = 0.09 (x = 7.28)
+    // to t = 0.12 (x = 7.04), and x = 7.28..7.52 stays empty. Viewed x = 6.8..7.8.
+    glClear(GL_COLOR_BUFFER_BIT);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(6.8, 7.8, -2, 3, -5, 5);
+    glMatrixMode(GL_MODELVIEW);
+    vlm_draw3DSpline(p0, p1, p2, 0.03f, 1.0f);
+    EXPECT_EQ(rgbAt((int)(W * 0.2f), y), "255,255,255");  // x = 7.0
+    EXPECT_EQ(rgbAt((int)(W * 0.6f), y), "0,0,0");        // x = 7.4
 }

@@ -1,6 +1,7 @@
 // MD5 models without a GL context: quaternion routines, the mesh and animation parsers on
 // hand-written text and on the generated rig, skinning, frame choice, and the loaders' exits.
 #include "models.h"
+#include "read_file.h"
 #include <gtest/gtest.h>
 #include <math.h>
 #include <stdio.h>
@@ -15,19 +16,6 @@ const float kS45 = 0.70710678f;  // sin 45 deg = cos 45 deg
 
 std::string stagePath(const char *relative) { return std::string(VLM_STAGE_DIR "/") + relative; }
 
-std::string readAll(const std::string &path)
-{
-    FILE *f = fopen(path.c_str(), "rb");
-    EXPECT_TRUE(f) << path;
-    if (!f) return std::string();
-    std::string s;
-    char buf[4096];
-    size_t n;
-    while ((n = fread(buf, 1, sizeof buf, f)) > 0) s.append(buf, n);
-    fclose(f);
-    return s;
-}
-
 // Writes `text` to a fresh file under /tmp and returns its path.
 std::string tempFile(const std::string &text, const char *suffix)
 {
@@ -41,12 +29,12 @@ std::string tempFile(const std::string &text, const char *suffix)
     return named;
 }
 
-md5_parseResult parseMesh(const std::string &text, md5_model_t *model)
+VlmParseOutcome parseMesh(const std::string &text, md5_model_t *model)
 {
     return md5_parseMesh("t.md5mesh", text.data(), text.size(), model);
 }
 
-md5_parseResult parseAnim(const std::string &text, md5_anim_t *anim)
+VlmParseOutcome parseAnim(const std::string &text, md5_anim_t *anim)
 {
     return md5_parseAnimation("t.md5anim", text.data(), text.size(), anim);
 }
@@ -217,11 +205,11 @@ TEST(MD5QuaternionDeath, SlerpOfQuaternionsFarFromUnitFailsItsAssertion)
 
 TEST(MD5Mesh, GeneratedRigKeepsQuotedNamesAndItsCounts)
 {
-    std::string text = readAll(stagePath("data/md5/rig.md5mesh"));
+    std::string text = readFile(stagePath("data/md5/rig.md5mesh"));
     md5_model_t m;
-    md5_parseResult r = parseMesh(text, &m);
-    ASSERT_FALSE(r.failed) << r.output;
-    EXPECT_EQ(r.output, "");
+    VlmParseOutcome r = parseMesh(text, &m);
+    ASSERT_TRUE(r.ok) << r.messages;
+    EXPECT_EQ(r.messages, "");
     EXPECT_EQ(m.version, 10);
     ASSERT_EQ(m.num_joints, 4);
     const char *names[] = {"\"origin\"", "\"spine\"", "\"arm\"", "\"head\""};
@@ -250,7 +238,7 @@ TEST(MD5Mesh, ReadsEveryFieldOfTheEntryLines)
     md5_model_t m;
     std::string text = edited(kMesh, "vert 1 ( 1 0 ) 1 1", "vert 1 ( 0.25 0.75 ) 1 1");
     text = edited(text, "weight 1 0 1.0 ( 1 0 0 )", "weight 1 0 0.5 ( 1 2 3 )");
-    ASSERT_FALSE(parseMesh(text, &m).failed);
+    ASSERT_TRUE(parseMesh(text, &m).ok);
     const md5_mesh_t &mesh = m.meshes[0];
     EXPECT_FLOAT_EQ(mesh.vertices[1].st[0], 0.25f);
     EXPECT_FLOAT_EQ(mesh.vertices[1].st[1], 0.75f);
@@ -270,8 +258,8 @@ TEST(MD5Mesh, LongNamesAreCutToTheirFields)
     text = edited(text, "// meshes: tri", "// meshes: " + label);
     text = edited(text, "shader \"s\"", "shader " + label);
     md5_model_t m;
-    md5_parseResult r = parseMesh(text, &m);
-    ASSERT_FALSE(r.failed) << r.output;
+    VlmParseOutcome r = parseMesh(text, &m);
+    ASSERT_TRUE(r.ok) << r.messages;
     EXPECT_EQ(std::string(m.baseSkel[1].name), std::string(63, 'j'));
     EXPECT_EQ(m.baseSkel[1].parent, 0);  // the rest of the line still reads
     EXPECT_FLOAT_EQ(m.baseSkel[1].pos[2], 10);
@@ -307,26 +295,26 @@ TEST(MD5Mesh, MalformedInputFailsNamingTheFile)
     };
     for (const Case &c : cases) {
         md5_model_t m;
-        md5_parseResult r = parseMesh(edited(kMesh, c.from, c.to), &m);
-        EXPECT_TRUE(r.failed) << c.message;
+        VlmParseOutcome r = parseMesh(edited(kMesh, c.from, c.to), &m);
+        EXPECT_FALSE(r.ok) << c.message;
         EXPECT_EQ(r.exitStatus, -1);
-        EXPECT_EQ(r.output, std::string("[!] t.md5mesh, ") + c.message + "\n");
+        EXPECT_EQ(r.messages, std::string("[!] t.md5mesh, ") + c.message + "\n");
     }
 }
 
 TEST(MD5Mesh, AnUnclosedMeshBlockIsReportedAndTheLoadGoesOn)
 {
     md5_model_t m;
-    md5_parseResult r = parseMesh(kMesh.substr(0, kMesh.size() - 2), &m);
-    EXPECT_FALSE(r.failed);
-    EXPECT_EQ(r.output, "[!] t.md5mesh, error when reading!\n");
+    VlmParseOutcome r = parseMesh(kMesh.substr(0, kMesh.size() - 2), &m);
+    EXPECT_TRUE(r.ok);
+    EXPECT_EQ(r.messages, "[!] t.md5mesh, error when reading!\n");
     EXPECT_EQ(m.meshes[0].num_weights, 3);
 }
 
 TEST(MD5Mesh, ScratchIsSizedForTheLargestMeshAndSkinningFillsOnlyItsOwn)
 {
     md5_model_t m;
-    ASSERT_FALSE(parseMesh(readAll(stagePath("data/md5/rig.md5mesh")), &m).failed);
+    ASSERT_TRUE(parseMesh(readFile(stagePath("data/md5/rig.md5mesh")), &m).ok);
     md5_sizeScratch(&m);
     EXPECT_EQ(m.vertexArray.size(), 3u * 24);
     EXPECT_EQ(m.normalArray.size(), 3u * 24);
@@ -359,7 +347,7 @@ TEST(MD5Mesh, SkinningSumsRotatedWeightsByBias)
     text = edited(text, "weight 2 1 1.0 ( 0 0 0 )", "weight 2 1 0.5 ( 2 0 0 )");
     text = edited(text, "weight 1 0 1.0 ( 1 0 0 )", "weight 1 0 0.5 ( 4 0 0 )");
     md5_model_t m;
-    ASSERT_FALSE(parseMesh(text, &m).failed);
+    ASSERT_TRUE(parseMesh(text, &m).ok);
     md5_sizeScratch(&m);
     md5_prepare_mesh(&m, 0, m.baseSkel.data());
     // 0.5 * (4, 0, 0) + 0.5 * ((0, 0, 10) + (0, 2, 0)) = (2, 1, 5)
@@ -371,8 +359,8 @@ TEST(MD5Mesh, SkinningSumsRotatedWeightsByBias)
 TEST(MD5Mesh, AnEmptyMeshSkinsToNothing)
 {
     md5_model_t m;
-    ASSERT_FALSE(parseMesh("numJoints 0\nnumMeshes 1\nmesh {\n\tnumverts 0\n\tnumtris 0\n}\n", &m)
-                     .failed);
+    ASSERT_TRUE(parseMesh("numJoints 0\nnumMeshes 1\nmesh {\n\tnumverts 0\n\tnumtris 0\n}\n", &m)
+                     .ok);
     md5_sizeScratch(&m);
     md5_prepare_mesh(&m, 0, m.baseSkel.data());
     EXPECT_TRUE(m.vertexArray.empty());
@@ -392,7 +380,7 @@ TEST(MD5MeshLoad, SecondModelNumbersItsMeshesFromZeroAndGetsTheNextId)
     EXPECT_EQ(a, first);
     EXPECT_EQ(b, first + 1);
     EXPECT_EQ(CURRENT_ID, first + 2);
-    long size = (long)readAll(path).size();
+    long size = (long)readFile(path).size();
     std::string once = "warning! vlm_loadmd5, fix some malloc code. maybe laters\n> md5 " + path +
                        " is " + std::to_string(size) + " bytes\n";
     EXPECT_EQ(out, once + once);
@@ -435,9 +423,9 @@ TEST(MD5MeshLoadDeath, FatalFaultsExitWith255AndAMessage)
 TEST(MD5Anim, GeneratedWalkBuildsEveryFrameInModelSpace)
 {
     md5_anim_t a;
-    md5_parseResult r = parseAnim(readAll(stagePath("data/md5/rig_walk.md5anim")), &a);
-    ASSERT_FALSE(r.failed) << r.output;
-    EXPECT_EQ(r.output, "");
+    VlmParseOutcome r = parseAnim(readFile(stagePath("data/md5/rig_walk.md5anim")), &a);
+    ASSERT_TRUE(r.ok) << r.messages;
+    EXPECT_EQ(r.messages, "");
     EXPECT_EQ(a.version, 10);
     EXPECT_EQ(a.num_frames, 40);
     EXPECT_EQ(a.num_joints, 4);
@@ -535,28 +523,28 @@ TEST(MD5Anim, ValidationComparesCountsParentsAndNamesAsStored)
 {
     md5_model_t m;
     md5_anim_t a;
-    ASSERT_FALSE(parseMesh(kMesh, &m).failed);
-    ASSERT_FALSE(parseAnim(kAnim, &a).failed);
+    ASSERT_TRUE(parseMesh(kMesh, &m).ok);
+    ASSERT_TRUE(parseAnim(kAnim, &a).ok);
     EXPECT_EQ(anim_validate(&m, &a), 1);
     struct Case { const char *from, *to; } cases[] = {
         {"\"tip\"\t0 32 1", "tip\t0 32 1"},       // unquoted: another name as stored
         {"\"tip\"\t0 32 1", "\"tip\"\t-1 32 1"},  // another parent
     };
     for (const Case &c : cases) {
-        ASSERT_FALSE(parseAnim(edited(kAnim, c.from, c.to), &a).failed);
+        ASSERT_TRUE(parseAnim(edited(kAnim, c.from, c.to), &a).ok);
         EXPECT_EQ(anim_validate(&m, &a), 0) << c.to;
     }
     std::string three = edited(kAnim, "numJoints 2", "numJoints 3");
     three = edited(three, "}\nbounds", "\t\"x\"\t1 0 2\n}\nbounds");
     three = edited(three, "}\nframe 0", "\t( 0 0 1 ) ( 0 0 0 )\n}\nframe 0");
-    ASSERT_FALSE(parseAnim(three, &a).failed) << parseAnim(three, &a).output;
+    ASSERT_TRUE(parseAnim(three, &a).ok) << parseAnim(three, &a).messages;
     EXPECT_EQ(anim_validate(&m, &a), 0);
 }
 
 TEST(MD5Anim, LongJointNamesAreCutLikeTheMeshes)
 {
     md5_anim_t a;
-    ASSERT_FALSE(parseAnim(edited(kAnim, "\"tip\"", std::string(80, 'n')), &a).failed);
+    ASSERT_TRUE(parseAnim(edited(kAnim, "\"tip\"", std::string(80, 'n')), &a).ok);
     EXPECT_EQ(std::string(a.skelFrames[1].name), std::string(63, 'n'));
     EXPECT_EQ(a.skelFrames[1].parent, 0);
 }
@@ -598,19 +586,19 @@ TEST(MD5Anim, MalformedInputFailsWithItsMessage)
         std::string text = edited(kAnim, c.from, c.to);
         if (k == sizeof cases / sizeof cases[0] - 1) text = text.substr(0, text.find("\t\"tip\""));
         md5_anim_t a;
-        md5_parseResult r = parseAnim(text, &a);
-        EXPECT_TRUE(r.failed) << c.message;
+        VlmParseOutcome r = parseAnim(text, &a);
+        EXPECT_FALSE(r.ok) << c.message;
         EXPECT_EQ(r.exitStatus, -1);
-        EXPECT_EQ(r.output, std::string(c.message) + "\n");
+        EXPECT_EQ(r.messages, std::string(c.message) + "\n");
     }
 }
 
 TEST(MD5Anim, AFileThatNeverCountsItsFramesHasNone)
 {
     md5_anim_t a;
-    md5_parseResult r = parseAnim("MD5Version 10\nnumJoints 2\nframeRate 24\n", &a);
-    EXPECT_TRUE(r.failed);
-    EXPECT_EQ(r.output, "[!] No frames in t.md5anim\n");
+    VlmParseOutcome r = parseAnim("MD5Version 10\nnumJoints 2\nframeRate 24\n", &a);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages, "[!] No frames in t.md5anim\n");
 }
 
 TEST(MD5Anim, FrameSkeletonsBeyondTheLimitAreAnAllocationFailure)
@@ -618,9 +606,9 @@ TEST(MD5Anim, FrameSkeletonsBeyondTheLimitAreAnAllocationFailure)
     // 3000 frames of 3000 joints would take about 860 MB: refused like a failed malloc.
     std::string text = "numFrames 3000\nnumJoints 3000\n" + std::string(3000, '\n');
     md5_anim_t a;
-    md5_parseResult r = parseAnim(text, &a);
-    EXPECT_TRUE(r.failed);
-    EXPECT_EQ(r.output, "[!] (t.md5anim) Unable to malloc :(\n");
+    VlmParseOutcome r = parseAnim(text, &a);
+    EXPECT_FALSE(r.ok);
+    EXPECT_EQ(r.messages, "[!] (t.md5anim) Unable to malloc :(\n");
 }
 
 TEST(MD5AnimLoad, LoadsFromDiskIntoTheNextSlot)

@@ -27,7 +27,7 @@ unsigned textureFromLibrary(void *context, const char *name)
 }
 
 bool materialFromLibrary(void *context, const char *path, const char *name, OBJMaterial *material,
-                         int firstTriangle, std::string *log, ObjParseError *error)
+                         int firstTriangle, std::string *log, VlmParseOutcome *error)
 {
     const std::string &text = ((Library *)context)->files[path];
     return mtlParse(path, text.data(), text.size(), name, material, firstTriangle, false,
@@ -39,7 +39,7 @@ struct Parsed {
     OBJModel model;
     OBJMaterial material;
     std::string log;
-    ObjParseError error;
+    VlmParseOutcome error;
     Library library;
 };
 
@@ -117,7 +117,7 @@ public:
 TEST(ObjParse, DeindexesTrianglesAndStartsMaterialsAtTheirUsemtl)
 {
     Parsed p = parseObj(twoMaterialModel("l.mtl"), TWO_MATERIALS_MTL);
-    ASSERT_TRUE(p.ok) << p.error.message;
+    ASSERT_TRUE(p.ok) << p.error.messages;
     const OBJModel &m = p.model;
     EXPECT_EQ(p.log, "");
     EXPECT_EQ((std::vector<int>{m.positionCount, m.normalCount, m.texcoordCount, m.triangleCount,
@@ -140,7 +140,7 @@ TEST(ObjParse, FourCornersMakeOneTriangleAndKeywordsCountAnywhere)
 {
     // '#' hides a whole line; "off" keeps "f " out; no usemtl means nothing to draw.
     Parsed p = parseObj(SQUARE + "v 9 9 9 # hidden\ng leaf off\nf 1//1 2//1 3//1 4//1\n");
-    ASSERT_TRUE(p.ok) << p.error.message;
+    ASSERT_TRUE(p.ok) << p.error.messages;
     EXPECT_EQ(p.model.positionCount, 4);
     EXPECT_EQ(p.model.noTexcoords, 1);
     ASSERT_EQ(p.model.triangleCount, 1);
@@ -173,12 +173,12 @@ TEST(ObjParse, FatalLinesGiveTheirMessageAndStatus)
     for (const Case &c : cases) {
         Parsed p = parseObj(c.text);
         EXPECT_FALSE(p.ok) << c.text;
-        EXPECT_EQ(p.error.message, c.message);
-        EXPECT_EQ(p.error.status, -1);
+        EXPECT_EQ(p.error.messages, c.message);
+        EXPECT_EQ(p.error.exitStatus, -1);
     }
 }
 
-TEST(ObjParse, FaceIndicesOutsideTheListsReadSoFarNameFileAndLine)
+TEST(ObjParse, FaceIndicesOutsideTheFileNameFileAndLine)
 {
     const std::string lists = "vt 0 0\nv 0 0 0\nv 1 0 0\nv 0 1 0\nvn 0 0 1\n"; // lines 1-5
     for (const char *face : {"f 0//1 2//1 3//1", "f -1//1 2//1 3//1", "f 1//1 2//1 4//1",
@@ -186,12 +186,25 @@ TEST(ObjParse, FaceIndicesOutsideTheListsReadSoFarNameFileAndLine)
                              "f 2147483647//1 1//1 2//1"}) {
         Parsed p = parseObj(lists + face + "\n", "", "bad.obj");
         EXPECT_FALSE(p.ok) << face;
-        EXPECT_EQ(p.error.message.rfind("[!] Face index out of range in bad.obj (line 6)", 0), 0u)
-            << p.error.message;
+        EXPECT_EQ(p.error.messages.rfind("[!] Face index out of range in bad.obj (line 6)", 0), 0u)
+            << p.error.messages;
     }
-    // A face before the positions it names points past the lists read so far.
-    Parsed early = parseObj("vn 0 0 1\nf 1//1 2//1 3//1\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
-    EXPECT_NE(early.error.message.find("(line 2)"), std::string::npos);
+    // A position line that cannot be read is dropped: a face naming it names nothing.
+    Parsed dropped = parseObj("v 0 0 0\nv 1 0 0\nv x y z\nvn 0 0 1\nf 1//1 2//1 3//1\n");
+    EXPECT_FALSE(dropped.ok);
+    EXPECT_EQ(dropped.error.messages,
+              "[!] Face index out of range in m.obj (line 5): f 1//1 2//1 3//1\n");
+}
+
+TEST(ObjParse, FacesMayNameEntriesOnLaterLines)
+{
+    Parsed early = parseObj("f 3//1 2//1 1//1\nvn 0 0 1\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    ASSERT_TRUE(early.ok) << early.error.messages;
+    EXPECT_EQ(early.model.trianglePositions, (std::vector<float>{0, 1, 0, 1, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(early.model.triangleNormals, (std::vector<float>{0, 0, 1, 0, 0, 1, 0, 0, 1}));
+    Parsed past = parseObj("f 1//1 2//1 4//1\nvn 0 0 1\nv 0 0 0\nv 1 0 0\nv 0 1 0\n");
+    EXPECT_EQ(past.error.messages,
+              "[!] Face index out of range in m.obj (line 1): f 1//1 2//1 4//1\n");
 }
 
 TEST(ObjParse, LongNamesDoNotOverrunAnything)
@@ -199,7 +212,7 @@ TEST(ObjParse, LongNamesDoNotOverrunAnything)
     std::string name(5000, 'n');
     Parsed p = parseObj("mtllib l.mtl\n" + SQUARE + "usemtl " + name + "\nf 1//1 2//1 3//1\n",
                         "newmtl " + name + "\nmap_Kd " + name + ".png\nbump " + name + ".PNG\n");
-    ASSERT_TRUE(p.ok) << p.error.message;
+    ASSERT_TRUE(p.ok) << p.error.messages;
     EXPECT_EQ(p.library.textures, (std::vector<std::string>{name + ".png", name + ".PNG"}));
     EXPECT_EQ(p.model.materials[0].textureFlags, 3);
 }
@@ -243,7 +256,7 @@ TEST(MtlParse, TextureLinesCountOncePerKindAndOnlyInTheBlock)
     for (const Case &c : cases) {
         Parsed p = parseMtl(std::string("newmtl Other\nmap_Kd x.png\nnewmtl M\n") + c.lines +
                             "newmtl After\nbump z.png\n", "M");
-        ASSERT_TRUE(p.ok) << p.error.message;
+        ASSERT_TRUE(p.ok) << p.error.messages;
         EXPECT_EQ(p.material.textureFlags, c.flags) << c.lines;
         EXPECT_EQ(p.library.textures.size(), c.textures); // none from the other blocks
     }
@@ -269,8 +282,8 @@ TEST(MtlParse, FatalLinesGiveTheirMessage)
     for (const Case &c : cases) {
         Parsed p = parseMtl(c.text, "M");
         EXPECT_FALSE(p.ok);
-        EXPECT_EQ(p.error.message, c.message);
-        EXPECT_EQ(p.error.status, -1);
+        EXPECT_EQ(p.error.messages, c.message);
+        EXPECT_EQ(p.error.exitStatus, -1);
     }
 }
 

@@ -2,6 +2,7 @@
 // encoding) and the staged tune.mp3 as the decoder and our sound layer read it.
 #include "../tools/music.h"
 #include "audio.h"
+#include "read_file.h"
 
 #include <gtest/gtest.h>
 #include <kiss_fftr.h>
@@ -187,12 +188,6 @@ Decoded decodeStaged()
     mpg123_close(h);
     mpg123_delete(h);
     return d;
-}
-
-std::string readFile(const std::string &path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
 // ---- the synthesiser --------------------------------------------------------------------------

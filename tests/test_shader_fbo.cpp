@@ -269,7 +269,7 @@ TEST_F(GLTest, TargetsAreNumberedInOrderAndClearToTheirColour)
 
 TEST_F(GLTest, EnableSetsThe3DProjectionAndIdentityModelView)
 {
-    if (std::isnan(vlm_Get(1))) GTEST_SKIP() << "vlm_Get does not report the window size yet";
+    if (std::isnan(vlm_Get(VLM_GET_WIDTH))) GTEST_SKIP() << "vlm_Get does not report the window size yet";
     int target = vlm_loadFBO(W, H);
     glMatrixMode(GL_MODELVIEW);
     glTranslatef(5, 5, 5);

@@ -228,7 +228,7 @@ TEST(TgaDecoding, BadFilesGiveTheirMessages)
         std::vector<unsigned char> exact(c.bytes.begin(), c.bytes.end());
         VlmImage image = vlm_decodeTGA(exact.data(), exact.size(), "f.tga");
         EXPECT_FALSE(image.ok) << c.what;
-        EXPECT_EQ(image.error, c.error) << c.what;
+        EXPECT_EQ(image.messages, c.error) << c.what;
     }
 }
 
@@ -319,7 +319,7 @@ TEST_F(Textures, UnwritableScreenshotIsReportedAndSkipped)
 
 TEST_F(Textures, CaptureWritesNumberedFramesIntoACreatedFolder)
 {
-    if (std::isnan(vlm_Get(1))) GTEST_SKIP() << "vlm_Get does not report the window size yet";
+    if (std::isnan(vlm_Get(VLM_GET_WIDTH))) GTEST_SKIP() << "vlm_Get does not report the window size yet";
     char pattern[] = "/tmp/vlm-capture-XXXXXX";
     char *dir = mkdtemp(pattern);
     char previous[4096];
@@ -336,6 +336,6 @@ TEST_F(Textures, CaptureWritesNumberedFramesIntoACreatedFolder)
     EXPECT_EQ(gdImageSX(image), W);
     EXPECT_EQ(gdImageGetPixel(image, 0, 0), 0xff0000);
     gdImageDestroy(image);
-    EXPECT_NE(readFile("capture/1.png"), "<missing>");
+    EXPECT_FALSE(readFile("capture/1.png").empty());
     ASSERT_EQ(chdir(previous), 0);
 }

@@ -272,7 +272,7 @@ static int list(const char *path, bool check)
         if (check) {
             long at = vlm_io_findName(image.data(), image.size(), r.name.c_str());
             VlmRecordResult back = vlm_io_parseRecord(image.data(), image.size(), r.name.c_str());
-            bool ok = at == (long)r.offset && back.status == VLM_RECORD_FOUND &&
+            bool ok = at == (long)r.offset && back.ok && back.found &&
                       (long)back.data.size() == r.plainSize;
             Bytes disk;
             if (ok && readFile(r.name, &disk)) ok = disk == back.data;

@@ -1,0 +1,87 @@
+// Runtime state and the demo clock: the globals of vlm_state.h, reading the clock and moving it.
+#include "vlm_state.h"
+#include <cmath>
+#include <cstdio>
+
+int SOUND_ON = 1, CAPTURE = 0, CAPTURE_CLEVEL = 0, S_SCENE = 0, VLM_EDIT_MODE = 0;
+char *VLM_EDIT_TRACK_FILENAME = nullptr;
+int VLM_EDIT_CAMERA_TRACK[7];
+int VLM_EDIT_ACTIVE_TRACK = 0;
+int vlm_globalX = 0, vlm_globalY = 0;
+int CAPTURE_TIMER = 0, SOUND_MUTE_TIMER = 0, SOUND_MUTE_START = 0, SOUND_MUTE_PAUSE = 0;
+int SOUND_PAUSED = 0;
+unsigned int SONGLENGTH = 0;
+float SCENE_TIME[100];
+int sceneid = 0;
+int DEMO_LENGTH = 0;
+
+FMOD_SYSTEM *system0 = nullptr;
+FMOD_SOUND *sound0 = nullptr;
+FMOD_CHANNEL *channel0 = nullptr;
+unsigned int version0 = 0;
+
+static const int kSceneSlots = (int)(sizeof(SCENE_TIME) / sizeof(SCENE_TIME[0]));
+
+unsigned int vlm_getTime(void)
+{
+    // The position is asked for in every mode, as the music layer expects a steady caller.
+    unsigned int position = 0;
+    FMOD_Channel_GetPosition(channel0, &position, FMOD_TIMEUNIT_MS);
+    if (CAPTURE) return (unsigned int)CAPTURE_TIMER;
+    if (!SOUND_ON) return (unsigned int)SOUND_MUTE_TIMER;
+    return position;
+}
+
+float vlm_Get(unsigned int key)
+{
+    switch (key) {
+    case VLM_GET_WIDTH: return (float)vlm_globalX;
+    case VLM_GET_HEIGHT: return (float)vlm_globalY;
+    case VLM_GET_ASPECT: return 1.7777778f;
+    case VLM_GET_START_SCENE: return (float)S_SCENE;
+    case VLM_GET_TIME_MS: return (float)vlm_getTime();
+    case VLM_GET_PAUSED: return (float)(SOUND_ON ? SOUND_PAUSED : SOUND_MUTE_PAUSE);
+    case VLM_GET_EDIT_MODE: return (float)VLM_EDIT_MODE;
+    case VLM_GET_EDIT_TRACK: return (float)VLM_EDIT_ACTIVE_TRACK;
+    default: return NAN;
+    }
+}
+
+void vlm_setDemoLength(float seconds)
+{
+    if (sceneid >= kSceneSlots) {
+        printf("[/] Scene length %f ignored: the demo holds %d scene lengths at most.\n", seconds,
+               kSceneSlots);
+        return;
+    }
+    SCENE_TIME[sceneid] = seconds;
+    // Truncated after every addition, so the sum matches the scenes' own millisecond counts.
+    DEMO_LENGTH = 0;
+    for (int i = 0; i <= sceneid; i++) DEMO_LENGTH = (int)(DEMO_LENGTH + SCENE_TIME[i] * 1000.0);
+    sceneid++;
+}
+
+void vlm_skipTo(int ms)
+{
+    // The clocks are unsigned: a time before the start is the start.
+    if (ms < 0) ms = 0;
+    if (CAPTURE) return;
+    if (!SOUND_ON) {
+        SOUND_MUTE_TIMER = ms;
+        return;
+    }
+    if (SONGLENGTH != 0) FMOD_Channel_SetPosition(channel0, (unsigned int)ms, FMOD_TIMEUNIT_MS);
+}
+
+int vlm_togglePause(void)
+{
+    if (SOUND_ON || CAPTURE) {
+        FMOD_BOOL paused = 0;
+        FMOD_Channel_GetPaused(channel0, &paused);
+        FMOD_Channel_SetPaused(channel0, !paused);
+        SOUND_PAUSED = !paused;
+        return SOUND_PAUSED;
+    }
+    SOUND_MUTE_PAUSE = 1 - SOUND_MUTE_PAUSE;
+    return SOUND_MUTE_PAUSE;
+}
