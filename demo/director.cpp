@@ -36,7 +36,7 @@ int director_startPosition(int startScene)
 
 void director_handOver(void)
 {
-    queue = (int)vlm_Get(4);
+    queue = (int)vlm_Get(VLM_GET_START_SCENE);
     loaded++;
     for (int i = 0; i < 10; i++) {
         if (sceneTime[i] == 0) continue;
@@ -57,7 +57,7 @@ void director_handOver(void)
 
 float director_sceneClock(void)
 {
-    return vlm_Get(5) / 1000 - loadingTime;
+    return vlm_Get(VLM_GET_TIME_MS) / 1000 - loadingTime;
 }
 
 SceneChange director_sceneChange(int N, float t)

@@ -47,7 +47,7 @@ void loading_reset(void)
 
 int loading_windowTarget(void)
 {
-    return vlm_loadFBO((int)vlm_Get(1), (int)vlm_Get(2));
+    return vlm_loadFBO((int)vlm_Get(VLM_GET_WIDTH), (int)vlm_Get(VLM_GET_HEIGHT));
 }
 
 void loading_stageScenes(void)
@@ -106,7 +106,7 @@ int loadingFrame(void)
     case 4: loading_stageMusic(); break;
     case 5: loading_stageTargets(); break;
     }
-    float W = vlm_Get(1);
+    float W = vlm_Get(VLM_GET_WIDTH);
     int complete = loading_advanceBar(stage != 0, W);
     glColor4f(1, 1, 1, 1);
     mblur = 0;

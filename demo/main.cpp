@@ -11,7 +11,7 @@
 
 void drawScene()
 {
-    int W = (int)vlm_Get(1), H = (int)vlm_Get(2);
+    int W = (int)vlm_Get(VLM_GET_WIDTH), H = (int)vlm_Get(VLM_GET_HEIGHT);
     glClearAccum(0, 0, 0, 1);
     glClearColor(gColor, gColor, gColor, gColor);
     glMatrixMode(GL_MODELVIEW);
@@ -20,7 +20,7 @@ void drawScene()
     if (!loaded && loadingFrame()) director_handOver();
     director_runBlocks(SCENE_BLOCKS);
 
-    if (vlm_Get(6) != 0) {
+    if (vlm_Get(VLM_GET_PAUSED) != 0) {
         glColor3f(1, 0, 0);
         vlm_infoText(-35, -20);
     }

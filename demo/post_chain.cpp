@@ -73,7 +73,7 @@ static void finalPass(void)
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, (unsigned)VLM_PP[0][PP_TEXTURE1]);
 
-    float timer = vlm_Get(5) / 1000; // music time, runs on across scene changes
+    float timer = vlm_Get(VLM_GET_TIME_MS) / 1000; // music time, runs on across scene changes
     int program = VLM_PP[4][PP_PROGRAM];
     vlm_enableShader(program);
     vlm_shader_sendUniformInt(program, "Texture0", 0);

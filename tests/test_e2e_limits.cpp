@@ -5,143 +5,30 @@
 // and no sanitizer speaks. (The table limits, a 129th OBJ model, a 65th particle system, a
 // 64th shader and a 65th render target, are death tests of their own modules.) Like every
 // test_e2e_ suite it runs on an X server of its own, one suite at a time.
-#include "read_file.h"
-#include <gtest/gtest.h>
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-#include <fstream>
-#include <sstream>
-#include <string>
-#include <vector>
+#include "e2e_demo.h"
 
 namespace {
 
-// Width and height from a PNG file's header; 0 x 0 when it is not a PNG.
-void pngSize(const std::string &path, unsigned *width, unsigned *height)
+// The demo windowed on the silent clock with `args`.
+void startSilent(DemoRun &demo, const std::vector<std::string> &args)
 {
-    std::string bytes = readFile(path);
-    *width = *height = 0;
-    if (bytes.size() < 24 || bytes.compare(1, 3, "PNG") != 0) return;
-    auto be32 = [&](size_t at) {
-        return (unsigned)(unsigned char)bytes[at] << 24 | (unsigned)(unsigned char)bytes[at + 1] << 16 |
-               (unsigned)(unsigned char)bytes[at + 2] << 8 | (unsigned)(unsigned char)bytes[at + 3];
-    };
-    *width = be32(16);
-    *height = be32(20);
-}
-
-// The staged demo in a working directory of its own (links to the stage's data), with its
-// standard output and error in out.txt.
-class DemoRun {
-public:
-    explicit DemoRun(const std::vector<std::string> &args)
-    {
-        std::string tmpl = std::string(VLM_BINARY_DIR) + "/limits-XXXXXX";
-        std::vector<char> name(tmpl.begin(), tmpl.end());
-        name.push_back(0);
-        dir = mkdtemp(name.data());
-        std::string stage = VLM_STAGE_DIR;
-        for (const char *entry : {"data", "tools", "data.vfile", "demo"})
-            EXPECT_EQ(symlink((stage + "/" + entry).c_str(), (dir + "/" + entry).c_str()), 0);
-        pid = fork();
-        if (pid == 0) {
-            if (chdir(dir.c_str()) != 0) _exit(127);
-            int fd = open("out.txt", O_WRONLY | O_CREAT | O_TRUNC, 0644);
-            dup2(fd, 1);
-            dup2(fd, 2);
-            std::vector<std::string> all = {"./demo", "-nf", "-m"};
-            all.insert(all.end(), args.begin(), args.end());
-            std::vector<char *> argv;
-            for (std::string &a : all) argv.push_back(&a[0]);
-            argv.push_back(nullptr);
-            execv("./demo", argv.data());
-            _exit(127);
-        }
-    }
-    ~DemoRun()
-    {
-        if (running()) {
-            kill(pid, SIGKILL);
-            waitpid(pid, nullptr, 0);
-        }
-        std::string command = "rm -rf '" + dir + "'";
-        if (system(command.c_str()) != 0) ADD_FAILURE() << command;
-    }
-    std::string path(const std::string &name) const { return dir + "/" + name; }
-    std::string output() const { return readFile(path("out.txt")); }
-
-    // Waits until playback has begun (the director prints its scene table at hand-over).
-    bool waitForPlayback(int seconds)
-    {
-        for (int i = 0; i < seconds * 10; i++) {
-            if (output().find("sceneTime[6]") != std::string::npos) return true;
-            if (!running()) return false;
-            usleep(100000);
-        }
-        return false;
-    }
-    // Sends a key press to the demo's window; false when xdotool could not.
-    bool key(const std::string &name)
-    {
-        std::string command =
-            "xdotool search --sync --name vlm-framework windowfocus --sync key " + name +
-            " >/dev/null 2>&1";
-        return system(command.c_str()) == 0;
-    }
-    // Presses Escape and returns the exit status, or -1 when the demo did not end. (xdotool
-    // may report the window gone while it finishes the key: the demo has already quit.)
-    int quit(int seconds)
-    {
-        key("Escape");
-        for (int i = 0; i < seconds * 10 && running(); i++) usleep(100000);
-        if (running()) return -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    }
-    bool running()
-    {
-        if (pid > 0 && waitpid(pid, &status, WNOHANG) == pid) pid = -1;
-        return pid > 0;
-    }
-
-private:
-    std::string dir;
-    pid_t pid = -1;
-    int status = 0;
-};
-
-// Presses the screenshot key and waits for screenshot.png to hold a whole PNG.
-void takeScreenshot(DemoRun &demo, unsigned *width, unsigned *height)
-{
-    EXPECT_TRUE(demo.key("0"));
-    for (int i = 0; i < 600; i++) {
-        pngSize(demo.path("screenshot.png"), width, height);
-        std::string bytes = readFile(demo.path("screenshot.png"));
-        if (bytes.size() > 12 && bytes.compare(bytes.size() - 8, 4, "IEND") == 0) return;
-        usleep(100000);
-    }
-}
-
-void expectNoSanitizerReport(const std::string &output)
-{
-    EXPECT_EQ(output.find("runtime error"), std::string::npos) << output;
-    EXPECT_EQ(output.find("Sanitizer"), std::string::npos) << output;
+    std::vector<std::string> all = {"-nf", "-m"};
+    all.insert(all.end(), args.begin(), args.end());
+    demo.start(all);
 }
 
 class StartSceneOutsideTheTable : public ::testing::TestWithParam<const char *> {};
 
 TEST_P(StartSceneOutsideTheTable, ShowsNoSceneKeepsPlayingAndQuitsOnEscape)
 {
-    DemoRun demo({"-w", "320", "-h", "180", "-s", GetParam()});
+    DemoRun demo;
+    startSilent(demo, {"-w", "320", "-h", "180", "-s", GetParam()});
     ASSERT_TRUE(demo.waitForPlayback(180)) << demo.output();
     sleep(3);
     EXPECT_TRUE(demo.running()) << "a start scene outside 0..6 must not end the demo";
-    unsigned width, height;
-    takeScreenshot(demo, &width, &height);
-    EXPECT_EQ(width, 320u);
-    EXPECT_EQ(height, 180u);
+    Picture shown = demo.screenshot();
+    EXPECT_EQ(shown.width, 320);
+    EXPECT_EQ(shown.height, 180);
     EXPECT_EQ(demo.quit(60), 0) << demo.output();
     expectNoSanitizerReport(demo.output());
 }
@@ -156,13 +43,13 @@ INSTANTIATE_TEST_SUITE_P(Limits, StartSceneOutsideTheTable, ::testing::Values("-
 // two pixels in that direction, says so, and plays.
 TEST(WindowLimits, OnePixelWindowIsOpenedTwoPixelsAndPlays)
 {
-    DemoRun demo({"-w", "1", "-h", "1", "-s", "2"});
+    DemoRun demo;
+    startSilent(demo, {"-w", "1", "-h", "1", "-s", "2"});
     ASSERT_TRUE(demo.waitForPlayback(180)) << demo.output();
     sleep(2);
-    unsigned width, height;
-    takeScreenshot(demo, &width, &height);
-    EXPECT_EQ(width, 2u);
-    EXPECT_EQ(height, 2u);
+    Picture shown = demo.screenshot();
+    EXPECT_EQ(shown.width, 2);
+    EXPECT_EQ(shown.height, 2);
     EXPECT_EQ(demo.quit(60), 0) << demo.output();
     EXPECT_NE(demo.output().find("[/] A 1x1 window is never drawn: opening 2x2 instead."),
               std::string::npos) << demo.output();
@@ -173,7 +60,8 @@ TEST(WindowLimits, OnePixelWindowIsOpenedTwoPixelsAndPlays)
 // pass are 4000x4000, slow on a software renderer, so no screenshot here.
 TEST(WindowLimits, FourThousandSquareWindowLoadsPlaysAndQuits)
 {
-    DemoRun demo({"-w", "4000", "-h", "4000", "-s", "0"});
+    DemoRun demo;
+    startSilent(demo, {"-w", "4000", "-h", "4000", "-s", "0"});
     ASSERT_TRUE(demo.waitForPlayback(240)) << demo.output();
     sleep(2);
     EXPECT_TRUE(demo.running());
@@ -183,11 +71,12 @@ TEST(WindowLimits, FourThousandSquareWindowLoadsPlaysAndQuits)
 
 TEST(ScreenshotLimits, AnUnwritableScreenshotIsReportedAndTheDemoGoesOn)
 {
-    DemoRun demo({"-w", "320", "-h", "180", "-s", "1"});
+    DemoRun demo;
     // A directory where the file should go: even root cannot open it for writing.
     ASSERT_EQ(mkdir(demo.path("screenshot.png").c_str(), 0755), 0);
+    startSilent(demo, {"-w", "320", "-h", "180", "-s", "1"});
     ASSERT_TRUE(demo.waitForPlayback(180)) << demo.output();
-    EXPECT_TRUE(demo.key("0"));
+    EXPECT_TRUE(demo.keys("0"));
     sleep(2);
     EXPECT_TRUE(demo.running());
     EXPECT_EQ(demo.quit(60), 0) << demo.output();

@@ -281,7 +281,7 @@ TEST(CityMap, AFileFillsTheRecordAndPrintsItsSize)
 
 TEST(CityData, TheGeneratorWritesTheSameBytesEveryTimeAndAMapTheBuilderReads)
 {
-    std::string tool = std::string(VLM_BINARY_DIR) + "/tools/gen_effects_data";
+    std::string tool = std::string(VLM_TOOLS_DIR) + "/gen_effects_data";
     char a[] = "/tmp/vlm-city-a-XXXXXX", b[] = "/tmp/vlm-city-b-XXXXXX";
     ASSERT_TRUE(mkdtemp(a) && mkdtemp(b));
     ASSERT_EQ(system((tool + " " + a + " > /dev/null").c_str()), 0);

@@ -293,7 +293,7 @@ TEST(LineReader, ReadsLinesLikeGetline)
 static int runTool(const std::string &arguments, const std::string &input, std::string *errors)
 {
     writeFile("list.txt", input);
-    std::string command = std::string(VLM_BINARY_DIR) + "/tools/vfile " + arguments +
+    std::string command = std::string(VLM_TOOLS_DIR) + "/vfile " + arguments +
                           " < list.txt > out.txt 2> err.txt";
     int status = system(command.c_str());
     if (errors) *errors = readFile("err.txt");
