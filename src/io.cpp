@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
+#include <new>
 
 static const char *VFILE_PATH = "data.vfile";
 static const size_t HEADER_WINDOW = 128;  // bytes of a record that may hold name + sizes
@@ -74,21 +75,58 @@ static VlmRecordResult fatal(std::string messages, const char *text)
     return result;
 }
 
-// Inflates `compressedSize` bytes at `data` into exactly `plainSize` bytes.
+static const size_t FIRST_OUTPUT = 65536;  // bytes of room before the first inflate call
+
+// Grows `out` towards `plainSize` (doubling, never past it); false when memory runs out.
+static bool growOutput(std::vector<unsigned char> *out, size_t plainSize)
+{
+    size_t wanted = out->size() < FIRST_OUTPUT / 2 ? FIRST_OUTPUT : 2 * out->size();
+    if (wanted > plainSize) wanted = plainSize;
+    try {
+        out->resize(wanted);
+    } catch (const std::bad_alloc &) {
+        return false;
+    }
+    return true;
+}
+
+// Inflates `compressedSize` bytes at `data` into exactly `plainSize` bytes. The output grows
+// as zlib fills it, so a record that claims more than its stream holds never costs the claim.
 static VlmRecordResult inflateRecord(std::string messages, const unsigned char *data,
                                      long compressedSize, long plainSize)
 {
     VlmRecordResult result;
     result.messages = messages;
-    result.found = true;
-    result.data.resize((size_t)plainSize);
-    uLongf produced = (uLongf)plainSize;
-    // zlib wants somewhere to write even for an empty file.
-    unsigned char spare;
-    Bytef *out = plainSize > 0 ? result.data.data() : &spare;
-    int status = uncompress(out, &produced, data, (uLong)compressedSize);
-    if (status != Z_OK || produced != (uLongf)plainSize)
+    z_stream z = {};
+    if (inflateInit(&z) != Z_OK) return fatal(messages, "unable to do a fecking malloc\n");
+    z.next_in = (Bytef *)data;
+    z.avail_in = (uInt)compressedSize;
+    std::vector<unsigned char> &out = result.data;
+    size_t produced = 0;
+    int status = Z_OK;
+    while (status == Z_OK) {
+        if (produced == out.size() && produced == (size_t)plainSize) {
+            // All the claimed bytes are here: the stream must end without another byte.
+            unsigned char spare;
+            z.next_out = &spare;
+            z.avail_out = 1;
+            status = inflate(&z, Z_FINISH);
+            if (z.avail_out == 0) status = Z_DATA_ERROR;
+            break;
+        }
+        if (produced == out.size() && !growOutput(&out, (size_t)plainSize)) {
+            inflateEnd(&z);
+            return fatal(messages, "unable to do a fecking malloc\n");
+        }
+        z.next_out = out.data() + produced;
+        z.avail_out = (uInt)(out.size() - produced);
+        status = inflate(&z, Z_NO_FLUSH);
+        produced = out.size() - z.avail_out;
+    }
+    inflateEnd(&z);
+    if (status != Z_STREAM_END || produced != (size_t)plainSize)
         return fatal(messages, "\nUnable to decompress\n");
+    result.found = true;
     return result;
 }
 

@@ -11,6 +11,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <functional>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <zlib.h>
@@ -153,6 +154,79 @@ TEST(PackedFileDeathTest, BrokenRecordEndsTheProcessWithStatusZero)
             exit(9);
         },
         testing::ExitedWithCode(0), "File f found in data.vfile\n\nUnable to decompress");
+}
+
+// Lets the process map only `extraMb` more than it maps now.
+static void limitAddressSpace(unsigned long extraMb)
+{
+    unsigned long pages = 0;
+    FILE *statm = fopen("/proc/self/statm", "r");
+    if (!statm || fscanf(statm, "%lu", &pages) != 1) exit(8);
+    fclose(statm);
+    struct rlimit limit;
+    limit.rlim_cur = limit.rlim_max = pages * sysconf(_SC_PAGESIZE) + (extraMb << 20);
+    if (setrlimit(RLIMIT_AS, &limit) != 0) exit(8);
+}
+
+// A zlib stream of `zeros` zero bytes, deflated a megabyte at a time.
+static std::string zeroStream(size_t zeros)
+{
+    z_stream z = {};
+    deflateInit(&z, 1);
+    std::vector<unsigned char> chunk(1 << 20, 0), out(1 << 16);
+    std::string stream;
+    int status = Z_OK;
+    while (status != Z_STREAM_END) {
+        size_t take = zeros < chunk.size() ? zeros : chunk.size();
+        zeros -= take;
+        z.next_in = chunk.data();
+        z.avail_in = (uInt)take;
+        do {
+            z.next_out = out.data();
+            z.avail_out = (uInt)out.size();
+            status = deflate(&z, zeros == 0 ? Z_FINISH : Z_NO_FLUSH);
+            stream.append((const char *)out.data(), out.size() - z.avail_out);
+        } while (z.avail_out == 0);
+    }
+    deflateEnd(&z);
+    return stream;
+}
+
+// Asks a fresh directory's data.vfile (`image`) for `name` with `extraMb` of room; never returns.
+static void readUnderLimit(const std::string &image, const char *name, unsigned long extraMb)
+{
+    dup2(2, 1);
+    enterTempDir();
+    writeFile("data.vfile", image);
+    limitAddressSpace(extraMb);
+    unsigned size;
+    vlm_io_uncompress(name, &size);
+    exit(9);
+}
+
+TEST(PackedFileDeathTest, AHugeClaimIsNeverCommittedAndAFailedAllocationIsNamed)
+{
+#ifdef __SANITIZE_ADDRESS__
+    GTEST_SKIP() << "an address space limit leaves no room for the sanitizer's shadow memory";
+#endif
+    // 2 MB of incompressible bytes claiming 1 GB (deflate's ratio would allow it): only what
+    // the stream gives is ever held, and the short stream is reported.
+    std::string noise(2 << 20, 0);
+    uint32_t x = 1;
+    for (char &c : noise) c = (char)((x = x * 1664525u + 1013904223u) >> 24);
+    std::vector<unsigned char> packed(compressBound(noise.size()));
+    uLongf packedSize = packed.size();
+    compress(packed.data(), &packedSize, (const Bytef *)noise.data(), noise.size());
+    std::string claim = vlm_io_recordHeader("f", 1000000000ul, packedSize) +
+                        std::string((const char *)packed.data(), packedSize);
+    EXPECT_EXIT(readUnderLimit(claim, "f", 256), testing::ExitedWithCode(0),
+                "^File f found in data.vfile\n\nUnable to decompress\n$");
+
+    // A true record of 256 MB with room for 64 MB more: the allocation fails by name.
+    std::string zeros = zeroStream(256u << 20);
+    std::string big = vlm_io_recordHeader("z", 256ul << 20, zeros.size()) + zeros;
+    EXPECT_EXIT(readUnderLimit(big, "z", 64), testing::ExitedWithCode(0),
+                "^File z found in data.vfile\nunable to do a fecking malloc\n$");
 }
 
 TEST(WholeFile, ReadsRegularFilesWithAZeroAfterTheBytes)
