@@ -206,7 +206,7 @@ TEST_F(Director, PausedSilentClockStandsStillAndTheSceneHoldsItsTime)
     handOver(0);
     frameAt(5000);
     SOUND_MUTE_PAUSE = 1;
-    EXPECT_NE(vlm_Get(6), 0);
+    EXPECT_NE(vlm_Get(VLM_GET_PAUSED), 0);
     float before = director_sceneClock();
     ranThisFrame.clear();
     director_runBlocks(BLOCKS);
