@@ -180,8 +180,8 @@ int vlm_reloadCameraTrack(const char *path, const char *bytes, size_t size)
         CameraTrack *track = &CAMERA_TRACK[id];
         if (!track->path || strcmp(track->path, path) != 0) continue;
         CameraTrack fresh = {};
-        TrackParseError error;
-        if (!trackParse(path, bytes, size, &fresh, &error)) continue;
+        VlmParseOutcome outcome;
+        if (!trackParse(path, bytes, size, &fresh, &outcome)) continue;
         takeKeys(track, &fresh);
         reloaded++;
     }
