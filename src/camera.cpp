@@ -1,8 +1,8 @@
 // Camera tracks: loading track files, easing the eye between keys, recording and writing keys,
 // and the axes and paths drawn while editing.
 //
-// Index: track table; parser; creating and attaching; using and interpolating; recording and
-// writing; drawing.
+// Index: track table; parser; creating; reloading while live; attaching; using and
+// interpolating; recording and writing; drawing.
 #include "camera.h"
 #include "io.h"
 #include "vlm_state.h"
@@ -116,8 +116,76 @@ int vlm_genCameraTrack(uint8_t kind, const char *path)
         track->rotation = null_vec3;
         track->kind = VLM_TRACK_EMPTY;
     }
-    if (kind == VLM_TRACK_LOADED && path) loadTrackFile(track, path);
+    if (kind == VLM_TRACK_LOADED && path) {
+        loadTrackFile(track, path);
+        track->path = strdup(path);
+    }
     return CURRENT_TRACK_ID++;
+}
+
+// ================================================================ reloading while live
+
+bool vlm_cameraTrackUsesFile(const char *path)
+{
+    for (int id = 0; id < CURRENT_TRACK_ID; id++)
+        if (CAMERA_TRACK[id].path && strcmp(CAMERA_TRACK[id].path, path) == 0) return true;
+    return false;
+}
+
+// The first line (from 1) that is not a whole key, or 0 when every line is one. A file that
+// ends with a newline has no empty line after it.
+static uint32_t firstBadKeyLine(const char *bytes, size_t size)
+{
+    if (size == 0) return 1;
+    size_t at = 0;
+    for (uint32_t line = 1; at < size; line++) {
+        const char *newline = (const char *)memchr(bytes + at, '\n', size - at);
+        size_t length = newline ? (size_t)(newline - (bytes + at)) : size - at;
+        std::string text(bytes + at, strnlen(bytes + at, length));
+        int timeMs;
+        float v[6];
+        if (sscanf(text.c_str(), "%d %f %f %f %f %f %f", &timeMs, &v[0], &v[1], &v[2], &v[3],
+                   &v[4], &v[5]) != 7)
+            return line;
+        at += length + 1;
+    }
+    return 0;
+}
+
+// Swaps the keys of `fresh` into `track`; the current position and rotation stay until the
+// next use of the camera moves them.
+static void takeKeys(CameraTrack *track, CameraTrack *fresh)
+{
+    free(track->keyPositions);
+    free(track->keyRotations);
+    free(track->keyTimes);
+    track->keyPositions = fresh->keyPositions;
+    track->keyRotations = fresh->keyRotations;
+    track->keyTimes = fresh->keyTimes;
+    track->keyCount = fresh->keyCount;
+    track->recordedKeys = 0;
+}
+
+int vlm_reloadCameraTrack(const char *path, const char *bytes, size_t size)
+{
+    if (!vlm_cameraTrackUsesFile(path)) return 0;
+    uint32_t bad = firstBadKeyLine(bytes, size);
+    if (bad) {
+        printf("[/] %s line %u: not a key (time in ms and six numbers); the camera keeps its "
+               "previous track\n", path, bad);
+        return 0;
+    }
+    int reloaded = 0;
+    for (int id = 0; id < CURRENT_TRACK_ID; id++) {
+        CameraTrack *track = &CAMERA_TRACK[id];
+        if (!track->path || strcmp(track->path, path) != 0) continue;
+        CameraTrack fresh = {};
+        VlmParseOutcome outcome;
+        if (!trackParse(path, bytes, size, &fresh, &outcome)) continue;
+        takeKeys(track, &fresh);
+        reloaded++;
+    }
+    return reloaded;
 }
 
 void vlm_camera_useTrack(int camera, int track)

@@ -24,6 +24,7 @@ struct CameraTrack {
     vec3 *keyRotations;    // look angles per key, radians
     uint32_t *keyTimes;    // demo clock ms per key, ascending
     uint8_t kind;          // VLM_TRACK_EMPTY or VLM_TRACK_LOADED
+    char *path;            // file a loaded track was read from (own copy); null otherwise
 };
 
 extern CameraTrack CAMERA_TRACK[VLM_MAX_CAMERA_TRACKS];
@@ -53,6 +54,14 @@ void vlm_savePosToTrack(int camera, uint32_t timeMs);
 // Writes the recorded keys of slot `camera` to `path`, one "%d %f %f %f %f %f %f \n" line each;
 // "[!] Can't open %s for writing :(" and exit -1 when it cannot be opened.
 void vlm_saveTrackToFile(int camera, const char *path);
+// Live editing: true when a track was loaded from `path`.
+bool vlm_cameraTrackUsesFile(const char *path);
+// Live editing: replaces the keys of every track loaded from `path` with those of the track
+// text bytes[0..size), keeping each track's id; the camera follows the new keys from the
+// current clock. Every line must hold a time and six numbers: otherwise (an empty text too)
+// the tracks keep their keys and a "[/] <path> line <n>: " warning is printed. Returns the
+// number of tracks reloaded.
+int vlm_reloadCameraTrack(const char *path, const char *bytes, size_t size);
 // Draws the recorded keys of track id `track` as GL_LINES between consecutive keys.
 void vlm_drawTrackPath(int track);
 // Draws the axes through the origin, 1000 units long: x blue, y red, z green.

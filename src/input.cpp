@@ -2,6 +2,7 @@
 // in edit mode the keys and mouse drags that move, turn, record and save the edit camera.
 #include "vlm.h"
 #include "camera.h"
+#include "live.h"
 #include "textures.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -74,6 +75,9 @@ void vlm_handleKeypress(unsigned char key, int x, int y)
                        "screenshot.png", 0);
         break;
     case 27: glutLeaveGameMode(); vlm_clean_exit(); break;
+    case 'l':
+        if (VLM_LIVE) vlm_liveToggleHold();
+        break;
     default: break;
     }
     if (VLM_EDIT_MODE) editorKey(key);

@@ -1,5 +1,6 @@
 // Framework runtime: start-up, command line, window and the 25 ms tick.
 #include "vlm.h"
+#include "live.h"
 #include "system.h"
 #include "textures.h"
 #include <GL/glew.h>
@@ -58,7 +59,27 @@ void vlm_scanOptions(int argc, char **argv, vlm_startOptions *opts)
         }
         if (!strcmp(arg, "-e")) takeEditFile(value);
         if (!strcmp(arg, "-s") && value) S_SCENE = atoi(value);
+        if (!strcmp(arg, "-live")) VLM_LIVE = 1;
+        if (!strcmp(arg, "--help")) opts->help = 1;
     }
+}
+
+void vlm_printHelp(void)
+{
+    printf("usage: ./demo [options]\n"
+           "  -w W -h H   size in pixels, both or neither (else a 640x480 window or 1280x800)\n"
+           "  -nf         a window instead of full screen\n"
+           "  -m          no sound: the demo runs on its own silent clock\n"
+           "  -c LEVEL    frame capture: 25 ms per tick, each frame to capture/N.png (PNG 0-9)\n"
+           "  -e FILE     camera edit mode: place the camera keys and write them to FILE\n"
+           "  -s N        start at scene N\n"
+           "  -live       reload shaders and camera tracks of data/ when their files are saved\n"
+           "  --help      this text\n"
+           "keys:\n"
+           "  space pause / resume    left / right seek 1 s    0 screenshot.png    Escape quit\n"
+           "  -live: l    hold the current scene in a loop / play on\n"
+           "  -e: w / s held fly, a d r f move along x / y, left drag turns,\n"
+           "      Enter records a key and writes FILE, q writes FILE\n");
 }
 
 void vlm_resolveResolution(vlm_startOptions *opts)
@@ -143,6 +164,10 @@ void vlm_init(int argc, char **argv, void (*display)(void))
     vlm_systemCheck(nullptr);
     vlm_startOptions opts;
     vlm_scanOptions(argc, argv, &opts);
+    if (opts.help) {
+        vlm_printHelp();
+        vlm_clean_exit();
+    }
     vlm_resolveResolution(&opts);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
@@ -154,6 +179,7 @@ void vlm_init(int argc, char **argv, void (*display)(void))
     glutSpecialFunc(vlm_handleSpecialKeys);
     glutReshapeFunc(vlm_handleResize);
     if (VLM_EDIT_MODE) vlm_initEditMode();
+    if (VLM_LIVE) vlm_liveStart();
     fflush(stdout);
     glutTimerFunc(kTickMs, vlm_update, 0);
     glutMainLoop();
@@ -169,6 +195,7 @@ void vlm_update(int value)
     }
     if (!SOUND_ON && SOUND_MUTE_START && !SOUND_MUTE_PAUSE) SOUND_MUTE_TIMER += kTickMs;
     vlm_moveEditCamera();
+    if (VLM_LIVE) vlm_livePoll();
     glutPostRedisplay();
     glutTimerFunc(kTickMs, vlm_update, 0);
 }

@@ -20,13 +20,17 @@ struct vlm_startOptions {
     int fullscreen;     // 1 = game mode (default), 0 = window (-nf)
     int defaulted;      // 1 when the default resolution was taken and its message printed
     char gameMode[48];  // game mode string, "WxH:32@75"
+    int help;           // 1 after --help: print the options and keys, exit 0, open nothing
 };
 
 // Checks the machine, reads the options, opens the window and enters the main loop; never returns.
 void vlm_init(int argc, char **argv, void (*display)(void));
 // Scans argv[1..argc-1] (a value is scanned again as an option); sets SOUND_ON, CAPTURE,
-// CAPTURE_CLEVEL, S_SCENE, VLM_EDIT_MODE, VLM_EDIT_TRACK_FILENAME; exits -1 on -e "".
+// CAPTURE_CLEVEL, S_SCENE, VLM_EDIT_MODE, VLM_EDIT_TRACK_FILENAME, VLM_LIVE (-live);
+// exits -1 on -e "".
 void vlm_scanOptions(int argc, char **argv, vlm_startOptions *opts);
+// The --help text: the options and the keys, in short.
+void vlm_printHelp(void);
 // Fills the game mode string; without both sizes takes 640x480, "1280x800:32@75" and prints so.
 void vlm_resolveResolution(vlm_startOptions *opts);
 // First GL state after the window exists: no cursor, depth test, colour material, normalize, GLEW.
@@ -37,7 +41,8 @@ void vlm_handleResize(int width, int height);
 void vlm_clean_exit(void);
 
 // ---------------------------------------------------------------- tick (vlm.cpp)
-// The 25 ms timer callback: capture step, silent clock, edit movement, redraw, re-arm.
+// The 25 ms timer callback: capture step, silent clock, edit movement, live reloads (-live),
+// redraw, re-arm.
 void vlm_update(int value);
 
 // ---------------------------------------------------------------- music (music.cpp)
@@ -51,7 +56,8 @@ void vlm_sound_getSpectrum(float *spectrumRight, float *spectrumLeft, int count)
 void vlm_fmod_errcheck(int result);
 
 // ---------------------------------------------------------------- input and editor (input.cpp)
-// Keyboard: space pause, '0' screenshot, Escape quit; in edit mode Enter, q, a, d, r, f, w, s.
+// Keyboard: space pause, '0' screenshot, Escape quit; with -live 'l' holds the scene in a loop;
+// in edit mode Enter, q, a, d, r, f, w, s.
 void vlm_handleKeypress(unsigned char key, int x, int y);
 // Releasing w or s stops the edit movement.
 void vlm_handleKeyRelease(unsigned char key, int x, int y);

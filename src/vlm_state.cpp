@@ -1,5 +1,6 @@
 // Runtime state and the demo clock: the globals of vlm_state.h, reading the clock and moving it.
 #include "vlm_state.h"
+#include "live.h"
 #include <cmath>
 #include <cstdio>
 
@@ -27,9 +28,10 @@ unsigned int vlm_getTime(void)
     // The position is asked for in every mode, as the music layer expects a steady caller.
     unsigned int position = 0;
     FMOD_Channel_GetPosition(channel0, &position, FMOD_TIMEUNIT_MS);
-    if (CAPTURE) return (unsigned int)CAPTURE_TIMER;
-    if (!SOUND_ON) return (unsigned int)SOUND_MUTE_TIMER;
-    return position;
+    unsigned int clock = CAPTURE     ? (unsigned int)CAPTURE_TIMER
+                         : !SOUND_ON ? (unsigned int)SOUND_MUTE_TIMER
+                                     : position;
+    return VLM_LIVE ? vlm_liveHoldClock(clock) : clock;
 }
 
 float vlm_Get(unsigned int key)

@@ -34,7 +34,8 @@ extern FMOD_CHANNEL *channel0;        // the playing music; null until it starts
 extern unsigned int version0;         // the back end's version, kept and not otherwise used
 
 // ---------------------------------------------------------------- the clock
-// The demo clock in ms: capture clock, silent clock, or the music position (0 before playback).
+// The demo clock in ms: capture clock, silent clock, or the music position (0 before playback);
+// with -live, held in the scene being looped (live.h).
 unsigned int vlm_getTime(void);
 // Keys of vlm_Get; the numbers are part of the interface.
 enum vlm_getKey {

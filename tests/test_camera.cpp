@@ -152,6 +152,33 @@ TEST(CameraTrack, RecordingPastTheRoomGrowsTheKeys)
     EXPECT_EQ(loaded->keyTimes[2], 700u);
 }
 
+TEST(CameraTrack, LiveReloadReplacesTheKeysUnderTheSameIdAndABadLineKeepsThem)
+{
+    std::string path = writeFile("live.vtrack", TWO_KEYS);
+    int id = vlm_genCameraTrack(VLM_TRACK_LOADED, path.c_str());
+    CameraTrack *track = &CAMERA_TRACK[id];
+    EXPECT_TRUE(vlm_cameraTrackUsesFile(path.c_str()));
+    EXPECT_FALSE(vlm_cameraTrackUsesFile((dir + "/other.vtrack").c_str()));
+
+    std::string moved = "0 0 0 0 0 0 0\n5000 20 30 40 0 0 0\n";
+    EXPECT_EQ(vlm_reloadCameraTrack(path.c_str(), moved.data(), moved.size()), 1);
+    EXPECT_EQ(track->keyCount, 2u);
+    vlm_interpolate_track(track, 2500); // halfway along the new keys
+    expectVec(track->position, 10, 15, 20);
+
+    const std::string bad[] = {"0 0 0 0 0 0 0\n5000 1 2\n", "0 1 2 3 4 5 6\n\n7 1 2 3 4 5 6\n", ""};
+    const int badLine[] = {2, 2, 1};
+    for (int i = 0; i < 3; i++) {
+        testing::internal::CaptureStdout();
+        EXPECT_EQ(vlm_reloadCameraTrack(path.c_str(), bad[i].data(), bad[i].size()), 0);
+        EXPECT_EQ(testing::internal::GetCapturedStdout(),
+                  "[/] " + path + " line " + std::to_string(badLine[i]) +
+                      ": not a key (time in ms and six numbers); the camera keeps its previous track\n");
+        vlm_interpolate_track(track, 5000);
+        expectVec(track->position, 20, 30, 40);
+    }
+}
+
 TEST(CameraTrack, ShortAndEmptyLinesAreKeysWithZeros)
 {
     CameraTrack *t = loadTrack("short.vtrack", "1000 1 2\n\n2000 1 2 3 4 5 6");

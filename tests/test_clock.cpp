@@ -2,6 +2,7 @@
 // window callbacks, on a real GL context.
 #include "gl_context.h"
 #include "vlm.h"
+#include "live.h"
 #include "test_mp3.h"
 #include <gd.h>
 #include <gtest/gtest.h>
@@ -117,6 +118,45 @@ TEST(Clock, SkipToInEveryMode)
     EXPECT_EQ(vlm_getTime(), 3000u);
     vlm_skipTo(-1);
     EXPECT_EQ(vlm_getTime(), 0u);
+}
+
+TEST(Clock, LiveHoldLoopsTheSceneTheClockIsInOnlyWithLive)
+{
+    resetClocks(0, 0);
+    sceneid = 0;
+    for (float seconds : {30.0f, 15.0f, 7.5f}) vlm_setDemoLength(seconds);
+    SOUND_MUTE_TIMER = 31000;
+    unsigned start = 0, end = 0;
+    vlm_handleKeypress('l', 0, 0); // not live: nothing
+    EXPECT_FALSE(vlm_liveHeldWindow(&start, &end));
+
+    VLM_LIVE = 1;
+    testing::internal::CaptureStdout();
+    vlm_handleKeypress('l', 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "[*] Live: holding scene 1 (30.000 s to 45.000 s) in a loop\n");
+    ASSERT_TRUE(vlm_liveHeldWindow(&start, &end));
+    SOUND_MUTE_TIMER = 44999;
+    EXPECT_EQ(vlm_getTime(), 44999u);
+    SOUND_MUTE_TIMER = 45000; // the next scene's first millisecond is never seen
+    EXPECT_EQ(vlm_getTime(), 30000u);
+    EXPECT_EQ(SOUND_MUTE_TIMER, 30000);
+    SOUND_MUTE_TIMER = 29000; // seeking back out of the scene
+    EXPECT_EQ(vlm_getTime(), 30000u);
+
+    testing::internal::CaptureStdout();
+    vlm_handleKeypress('l', 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[*] Live: playing on\n");
+    SOUND_MUTE_TIMER = 45000;
+    EXPECT_EQ(vlm_getTime(), 45000u);
+
+    CAPTURE = 1; // the capture clock cannot be moved, so it cannot loop
+    testing::internal::CaptureStdout();
+    vlm_handleKeypress('l', 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind("[/] ", 0), 0u);
+    EXPECT_FALSE(vlm_liveHeldWindow(&start, &end));
+    VLM_LIVE = 0;
+    resetClocks(0, 0);
 }
 
 static int redraws = 0;

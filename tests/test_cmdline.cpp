@@ -1,5 +1,6 @@
 // The command line, the resolution rules, the machine check and the development print.
 #include "vlm.h"
+#include "live.h"
 #include "system.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
@@ -13,6 +14,7 @@ static void resetModes()
     CAPTURE_CLEVEL = 0;
     S_SCENE = 0;
     VLM_EDIT_MODE = 0;
+    VLM_LIVE = 0;
     free(VLM_EDIT_TRACK_FILENAME);
     VLM_EDIT_TRACK_FILENAME = nullptr;
 }
@@ -70,7 +72,7 @@ TEST(CommandLine, OptionsAndResolutionFollowTheScanningRules)
         {{"-c", "-s", "2"}, 640, 480, 1, "1280x800:32@75", true, 1, 1, 0, 0, 2, nullptr},
         {{"-w", "-h", "300"}, 640, 480, 1, "1280x800:32@75", true, 1, 0, 0, 0, 0, nullptr},
         // Unknown arguments are passed over.
-        {{"--help", "x", "-W", "100"}, 640, 480, 1, "1280x800:32@75", true, 1, 0, 0, 0, 0, nullptr},
+        {{"--version", "x", "-W", "100", "-LIVE", "-help"}, 640, 480, 1, "1280x800:32@75", true, 1, 0, 0, 0, 0, nullptr},
     };
     for (const Row &row : rows) {
         std::string label;
@@ -95,6 +97,19 @@ TEST(CommandLine, OptionsAndResolutionFollowTheScanningRules)
             EXPECT_EQ(VLM_EDIT_TRACK_FILENAME, nullptr) << label;
         }
     }
+}
+
+TEST(CommandLine, LiveAndHelpAreScannedLikeEveryOtherOption)
+{
+    vlm_startOptions opts;
+    startWith({"-nf", "-m"}, &opts);
+    EXPECT_EQ(VLM_LIVE, 0);
+    EXPECT_EQ(opts.help, 0);
+    startWith({"-e", "-live", "--help"}, &opts); // a value is scanned again, as for -m
+    EXPECT_EQ(VLM_LIVE, 1);
+    EXPECT_EQ(opts.help, 1);
+    EXPECT_STREQ(VLM_EDIT_TRACK_FILENAME, "-live");
+    resetModes();
 }
 
 TEST(CommandLine, EditFileNameIsTheFrameworksOwnCopy)

@@ -1,7 +1,8 @@
 // End to end: the staged demo under the test's X display, in a small window. Capture mode
 // writes the frames of loading and scene 0; the silent clock with start scene 1 and the
 // screenshot key shows scene 1. A stage served only from data.vfile draws the same frames
-// as one served from loose files.
+// as one served from loose files. With -live, shader and track files saved while frames are
+// captured change the next frame; without it they change nothing.
 #include "e2e_demo.h"
 
 namespace {
@@ -16,6 +17,51 @@ std::vector<Picture> captureFrames(DemoRun &stage, int frames)
     std::vector<Picture> pictures;
     for (int k = 1; k <= frames; k++) pictures.push_back(readPNG(stage.path("capture/" + std::to_string(k) + ".png")));
     return pictures;
+}
+
+// Writes `text` to `name` in the demo's folder, in place or renamed into place as editors do.
+void save(DemoRun &demo, const std::string &name, const std::string &text, bool rename)
+{
+    std::string target = demo.path(name), written = rename ? target + ".new" : target;
+    FILE *f = fopen(written.c_str(), "w");
+    ASSERT_TRUE(f) << written;
+    fputs(text.c_str(), f);
+    fclose(f);
+    if (rename) {
+        ASSERT_EQ(::rename(written.c_str(), target.c_str()), 0);
+    }
+}
+
+// The number of the last frame captured before the demo printed `text`; 0 when it has not.
+int frameBefore(const std::string &out, const std::string &text)
+{
+    size_t at = out.find(text), frame = out.rfind("[CAPTURE] frame ", at);
+    return at == std::string::npos || frame == std::string::npos ? 0 : atoi(out.c_str() + frame + 16);
+}
+
+// The centre pixel of a picture is the flat magenta of FLAT_POST (after the final pass).
+bool centreIsMagenta(const Picture &p)
+{
+    size_t at = ((size_t)(p.height / 2) * p.width + p.width / 2) * 3;
+    return p.ok() && p.rgb[at] > 200 && p.rgb[at + 1] < 40 && p.rgb[at + 2] > 200;
+}
+
+const char *FLAT_POST = "#version 120\nvoid main() {\n  gl_FragData[0] = vec4(1.0, 0.0, 1.0, 0.0);\n"
+                        "  gl_FragData[1] = vec4(0.0);\n}\n";
+const char *BROKEN_POST = "#version 120\nvoid main() {\n  gl_FragData[0] = vec4(1.0) +;\n}\n";
+// Scene 0's camera just above the plane, looking down at it: grid lines fill the frame.
+const char *LOW_TRACK = "0 0 8 0 -1.0 0.5 0\n100000 0 8 0 -1.0 0.5 0\n";
+
+// Lit pixels in the upper part of a frame, where scene 0's opening view shows only sky.
+int litInSky(const Picture &p)
+{
+    int lit = 0;
+    for (int y = 12; y < 60 && p.ok(); y++)
+        for (int x = 0; x < p.width; x++) {
+            const unsigned char *c = &p.rgb[((size_t)y * p.width + x) * 3];
+            lit += c[0] + c[1] + c[2] > 6;
+        }
+    return lit;
 }
 
 const int LOADING_FRAMES_320 = 16; // five stages, then the bar to 320 / 17
@@ -82,6 +128,67 @@ TEST(Scenes01EndToEnd, SceneOneOnTheSilentClockIsLightPaperUnlikeSceneZero)
     std::vector<Picture> frames = captureFrames(first, FRAMES);
     EXPECT_LT(frames.back().meanLuma(), 60); // dark paper
     EXPECT_GT(scene1.meanDifference(frames.back()), 80);
+}
+
+TEST(Scenes01EndToEnd, LiveRunRebuildsSavedShadersAndTracksWhereAPlainRunChangesNothing)
+{
+    const std::vector<std::string> args = {"-nf", "-w", "320", "-h", "180", "-c", "0", "-m"};
+    const std::string post = "data/shader/post.frag", track = "data/camera/scene0-camera0.vtrack";
+    DemoRun live(DemoRun::COPIED);
+    std::vector<std::string> liveArgs = args;
+    liveArgs.push_back("-live");
+    live.start(liveArgs);
+    ASSERT_TRUE(live.waitForFile("capture/" + std::to_string(LOADING_FRAMES_320 + 24) + ".png", 200))
+        << live.output();
+
+    // A track renamed into place: the camera jumps to its new keys at the current clock.
+    save(live, track, LOW_TRACK, true);
+    ASSERT_TRUE(live.waitForOutput("[*] Live: " + track + " reloaded into 1 camera track(s)\n", 60))
+        << live.output();
+    int n = frameBefore(live.output(), "[*] Live: " + track);
+    ASSERT_TRUE(live.waitForFile("capture/" + std::to_string(n + 1) + ".png", 60));
+    usleep(200000);
+    int skyBefore = litInSky(readPNG(live.path("capture/" + std::to_string(n) + ".png")));
+    int skyAfter = litInSky(readPNG(live.path("capture/" + std::to_string(n + 1) + ".png")));
+    EXPECT_LT(skyBefore, 100) << "frame " << n;
+    EXPECT_GT(skyAfter, 1000) << "frame " << n + 1;
+
+    // The scenes' post shader written in place: every scene's post program turns flat magenta.
+    save(live, post, FLAT_POST, false);
+    ASSERT_TRUE(live.waitForOutput("[*] Live: " + post + " rebuilt 7 program(s)\n", 60)) << live.output();
+    n = frameBefore(live.output(), "[*] Live: " + post);
+    ASSERT_TRUE(live.waitForFile("capture/" + std::to_string(n + 1) + ".png", 60));
+    usleep(200000);
+    EXPECT_FALSE(centreIsMagenta(readPNG(live.path("capture/" + std::to_string(n) + ".png"))));
+    EXPECT_TRUE(centreIsMagenta(readPNG(live.path("capture/" + std::to_string(n + 1) + ".png"))));
+
+    // A broken save keeps the picture and says where the error is.
+    save(live, post, BROKEN_POST, false);
+    std::string warning = "[/] " + post + " line 3: shader compile failed";
+    ASSERT_TRUE(live.waitForOutput(warning, 60)) << live.output();
+    n = frameBefore(live.output(), warning);
+    ASSERT_TRUE(live.waitForFile("capture/" + std::to_string(n + 2) + ".png", 60));
+    live.terminate();
+    EXPECT_TRUE(centreIsMagenta(readPNG(live.path("capture/" + std::to_string(n + 1) + ".png"))));
+    EXPECT_EQ(live.output().find("[!] "), std::string::npos) << live.output();
+
+    // Without -live the same saves change nothing, and the loading says the same.
+    DemoRun plain(DemoRun::COPIED);
+    plain.start(args);
+    ASSERT_TRUE(plain.waitForFile("capture/" + std::to_string(LOADING_FRAMES_320 + 4) + ".png", 200));
+    save(plain, track, LOW_TRACK, true);
+    save(plain, post, FLAT_POST, false);
+    ASSERT_TRUE(plain.waitForFile("capture/" + std::to_string(LOADING_FRAMES_320 + 16) + ".png", 60));
+    plain.terminate();
+    usleep(200000);
+    EXPECT_FALSE(centreIsMagenta(readPNG(plain.path("capture/" + std::to_string(LOADING_FRAMES_320 + 15) + ".png"))));
+    std::string plainOut = plain.output(), liveOut = live.output();
+    EXPECT_EQ(plainOut.find("Live"), std::string::npos);
+    std::string watching = "[*] Live: watching data/shader\n[*] Live: watching data/shader/PP\n"
+                           "[*] Live: watching data/camera\n";
+    ASSERT_EQ(liveOut.find(watching), 0u) << liveOut;
+    size_t loadingEnd = plainOut.find("[CAPTURE] frame 1\n");
+    EXPECT_EQ(liveOut.substr(watching.size(), loadingEnd), plainOut.substr(0, loadingEnd));
 }
 
 } // namespace

@@ -107,4 +107,15 @@ TEST(EndToEnd, NoOptionsTakeTheDefaultResolutionAndAFullScreenWindow)
     EXPECT_NE(out.find("[/] Game mode 1280x800:32@75 is not available"), std::string::npos) << out;
 }
 
+TEST(EndToEnd, HelpPrintsTheOptionsAndKeysAndExitsZeroWithoutAWindow)
+{
+    // No display: a program that tried to open a window would end with status 1.
+    std::string out = run("cd '" + std::string(VLM_STAGE_DIR) +
+                          "' && env -u DISPLAY ./demo -nf --help 2>&1; echo \"status=$?\"");
+    for (const char *text : {"usage: ./demo [options]\n", "-e FILE", "-live", "Escape quit",
+                             "l    hold the current scene", "\nstatus=0\n"})
+        EXPECT_NE(out.find(text), std::string::npos) << text << " in:\n" << out;
+    EXPECT_EQ(out.find("Resolution set to default"), std::string::npos) << out;
+}
+
 } // namespace

@@ -2,6 +2,7 @@
 #include "gl_context.h"
 #include "fbo.h"
 #include "io.h"
+#include "live.h"
 #include "resource_files.h"
 #include "shader.h"
 #include "vlm.h"
@@ -174,6 +175,63 @@ TEST_F(GLTest, CompileFailurePrintsTheLogAsAWarningAndGoesOn)
     EXPECT_NE(out.find("[/] program link failed for pass.vert + broken.frag:"), std::string::npos) << out;
     EXPECT_GE(program, 0);
     EXPECT_EQ(vlm_loadShader(nullptr, "solid.frag"), program + 1);
+}
+
+// Draws a full quad with each program and checks the colour it leaves.
+static void expectPrograms(std::initializer_list<int> programs, int r, int g, int b, const char *what)
+{
+    for (int program : programs) {
+        vlm_enableShader(program);
+        fullQuad();
+        vlm_disableShader();
+        expectPixel(W / 2, H / 2, r, g, b, what);
+    }
+}
+
+TEST_F(GLTest, LiveRebuildRecoloursEveryProgramOfTheFileUnderItsIndexAndKeepsTheLastGoodBuild)
+{
+    writeFile("live.frag", SOLID_FRAG);
+    int a = vlm_loadShader(nullptr, "live.frag");
+    int b = vlm_loadShader("pass.vert", "live.frag");
+    int other = vlm_loadShader(nullptr, "solid.frag");
+    EXPECT_TRUE(vlm_shaderUsesFile("live.frag"));
+    EXPECT_FALSE(vlm_shaderUsesFile("data/shader/live.frag"));
+
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(vlm_reloadShaderSource("live.frag", "void main() { gl_FragColor = vec4(1, 0, 0, 1); }\n"), 2);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
+    expectPrograms({a, b}, 255, 0, 0, "rebuilt red");
+    expectPrograms({other}, 0, 255, 0, "a program of another file stays");
+
+    // A compile error (reported once for both programs) and a link error (no main) keep red.
+    testing::internal::CaptureStdout();
+    EXPECT_EQ(vlm_reloadShaderSource("live.frag", "void main() {\n  gl_FragColor = vec4(1.0) + ;\n}\n"), 0);
+    EXPECT_EQ(vlm_reloadShaderSource("live.frag", "void helper() {}\n"), 0);
+    std::string out = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(out.find("[/] live.frag line 2: shader compile failed; the programs built from it keep "
+                       "their last good build:\n"), 0u) << out;
+    EXPECT_EQ(out.find("[/] live.frag line 2", 1), std::string::npos) << out;
+    EXPECT_NE(out.find("[/] live.frag: program link failed"), std::string::npos) << out;
+    expectPrograms({a, b}, 255, 0, 0, "last good build kept");
+
+    EXPECT_EQ(vlm_reloadShaderSource("live.frag", "void main() { gl_FragColor = vec4(0, 0, 1, 1); }\n"), 2);
+    expectPrograms({a, b}, 0, 0, 255, "the next good save takes effect");
+}
+
+TEST_F(GLTest, LiveLooseSourceWinsOverItsPackedCopy)
+{
+    writeFile("packed.frag", "// edited on disk\n");
+    testing::internal::CaptureStdout();
+    VLM_LIVE = 1;
+    char *live = loadFile("packed.frag");
+    VLM_LIVE = 0;
+    char *packed = loadFile("packed.frag");
+    testing::internal::GetCapturedStdout();
+    unlink("packed.frag");
+    EXPECT_STREQ(live, "// edited on disk\n");
+    EXPECT_STREQ(packed, SOLID_FRAG);
+    free(live);
+    free(packed);
 }
 
 TEST_F(GLTest, GeometryProgramExpandsPointsIntoQuads)
