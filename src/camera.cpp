@@ -5,6 +5,7 @@
 // interpolating; recording and writing; drawing.
 #include "camera.h"
 #include "io.h"
+#include "io_save.h"
 #include "vlm_state.h"
 #include <GL/glew.h>
 #include <GL/glu.h>
@@ -306,20 +307,30 @@ void vlm_savePosToTrack(int camera, uint32_t timeMs)
     track->keyTimes[k] = timeMs;
 }
 
-void vlm_saveTrackToFile(int camera, const char *path)
+// The track file text of the recorded keys, one "%d %f %f %f %f %f %f \n" line each.
+static std::string trackText(const CameraTrack *track)
 {
-    FILE *file = fopen(path, "w");
-    if (!file) {
-        printf("[!] Can't open %s for writing :(\n", path);
-        exit(-1);
-    }
-    CameraTrack *track = trackInSlot(camera);
+    std::string text;
+    char line[512];
     for (uint32_t k = 0; track && k < track->recordedKeys; k++) {
         const vec3 &p = track->keyPositions[k], &r = track->keyRotations[k];
-        fprintf(file, "%d %f %f %f %f %f %f \n", (int)track->keyTimes[k], (double)p.x,
-                (double)p.y, (double)p.z, (double)r.x, (double)r.y, (double)r.z);
+        snprintf(line, sizeof line, "%d %f %f %f %f %f %f \n", (int)track->keyTimes[k],
+                 (double)p.x, (double)p.y, (double)p.z, (double)r.x, (double)r.y, (double)r.z);
+        text += line;
     }
-    fclose(file);
+    return text;
+}
+
+bool vlm_saveTrackToFile(int camera, const char *path)
+{
+    std::string text = trackText(trackInSlot(camera));
+    int error = 0;
+    VlmSaveResult result = vlm_io_saveFile(path, text.data(), text.size(), &error);
+    if (result == VLM_SAVED) return true;
+    if (result == VLM_SAVE_CANNOT_OPEN) printf("[!] Can't open %s for writing :(\n", path);
+    fputs(vlm_io_saveFailure(path, error).c_str(), stdout);
+    fflush(stdout);
+    return false;
 }
 
 // ================================================================ drawing

@@ -51,9 +51,11 @@ void vlm_setCameraTrackPos(int camera, const vec3 *position, const vec3 *rotatio
 // Records the current view of slot `camera` as the next key at `timeMs`; the key arrays grow
 // (room for 32 on a fresh track, doubled when full).
 void vlm_savePosToTrack(int camera, uint32_t timeMs);
-// Writes the recorded keys of slot `camera` to `path`, one "%d %f %f %f %f %f %f \n" line each;
-// "[!] Can't open %s for writing :(" and exit -1 when it cannot be opened.
-void vlm_saveTrackToFile(int camera, const char *path);
+// Writes the recorded keys of slot `camera` to `path`, one "%d %f %f %f %f %f %f \n" line each,
+// whole or not at all. On failure (a full disk; "[!] Can't open %s for writing :(" first when
+// nothing could be created) it prints why, leaves the old file as it was and returns false:
+// the author can free space and save again.
+bool vlm_saveTrackToFile(int camera, const char *path);
 // Live editing: true when a track was loaded from `path`.
 bool vlm_cameraTrackUsesFile(const char *path);
 // Live editing: replaces the keys of every track loaded from `path` with those of the track

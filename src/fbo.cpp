@@ -86,6 +86,25 @@ static void clearAndReset(float red, float green, float blue)
     glLoadIdentity();
 }
 
+// The window's viewport while a target is bound; a target is drawn through a viewport of its
+// own size, so a window resized after loading never makes a scene overrun or underfill its
+// target.
+static GLint windowViewport[4];
+static bool targetBound = false;
+
+static void bindFramebuffer(const FboEntry *entry)
+{
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, entry->framebuffer);
+    if (entry->framebuffer) {
+        if (!targetBound) glGetIntegerv(GL_VIEWPORT, windowViewport);
+        targetBound = true;
+        glViewport(0, 0, entry->width, entry->height);
+    } else if (targetBound) {
+        targetBound = false;
+        glViewport(windowViewport[0], windowViewport[1], windowViewport[2], windowViewport[3]);
+    }
+}
+
 // An index that was never handed out binds the window instead of a stray object.
 static const FboEntry *entryOf(int index)
 {
@@ -96,7 +115,7 @@ static const FboEntry *entryOf(int index)
 unsigned vlm_enableFBO(int index, float red, float green, float blue)
 {
     const FboEntry *entry = entryOf(index);
-    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, entry->framebuffer);
+    bindFramebuffer(entry);
     glDrawBuffer(entry->framebuffer ? GL_COLOR_ATTACHMENT0_EXT : GL_BACK);
     clearAndReset(red, green, blue);
     return entry->texture0;
@@ -106,7 +125,7 @@ void vlm_enableMultiTargetFBO(int index, float red, float green, float blue, uns
 {
     static const GLenum both[2] = {GL_COLOR_ATTACHMENT0_EXT, GL_COLOR_ATTACHMENT1_EXT};
     const FboEntry *entry = entryOf(index);
-    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, entry->framebuffer);
+    bindFramebuffer(entry);
     if (entry->framebuffer) glDrawBuffers(2, both);
     else glDrawBuffer(GL_BACK);
     clearAndReset(red, green, blue);
@@ -116,7 +135,8 @@ void vlm_enableMultiTargetFBO(int index, float red, float green, float blue, uns
 
 void vlm_disableFBO(float red, float green, float blue)
 {
-    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    static const FboEntry window = {0, 0, 0, 0, 0, 0};
+    bindFramebuffer(&window);
     glDrawBuffer(GL_BACK);
     glClearColor(red, green, blue, 1.0f);
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);

@@ -7,11 +7,12 @@
 int vlm_loadFBO(int width, int height);
 // Binds the target, drawing into colour texture 0; clears to (r, g, b, 1) and depth;
 // sets a 45 degree perspective (near 0.1, far 200) and an identity model-view.
-// Returns colour texture 0. The viewport is left alone.
+// Returns colour texture 0. The viewport becomes the target's size (the window's is kept and
+// given back when the window is bound again), so the picture always fills the target.
 unsigned vlm_enableFBO(int index, float red, float green, float blue);
 // As vlm_enableFBO but drawing into both colour textures; stores them in textures[0..1].
 void vlm_enableMultiTargetFBO(int index, float red, float green, float blue, unsigned textures[2]);
-// Back to the window's back buffer, cleared to (r, g, b, 1) and depth.
+// Back to the window's back buffer and viewport, cleared to (r, g, b, 1) and depth.
 void vlm_disableFBO(float red, float green, float blue);
 // A depth-only target: its "colour texture 0" is a depth texture. Returns its index.
 int vlm_loadDepthFBO(int width, int height);

@@ -45,7 +45,8 @@ static void writeEditTrack(void)
 {
     printf("[EDIT] Writing camera to %s\n", VLM_EDIT_TRACK_FILENAME);
     fflush(stdout);
-    vlm_saveTrackToFile(editSlot(), VLM_EDIT_TRACK_FILENAME);
+    if (!vlm_saveTrackToFile(editSlot(), VLM_EDIT_TRACK_FILENAME))
+        printf("[EDIT] The keys are still here: make room and press q to write them again\n");
 }
 
 static void editorKey(unsigned char key)

@@ -1,6 +1,7 @@
 // Textures (PNG through libgd, TGA, black), screenshots and frame capture.
 #include "textures.h"
 #include "io.h"
+#include "io_save.h"
 #include "vlm_state.h"
 #include <GL/glew.h>
 #include <gd.h>
@@ -195,30 +196,39 @@ static gdImagePtr imageFromFramebuffer(int width, int height)
     return image;
 }
 
-void vlm_screenshot(int width, int height, const char *path, int level)
+// Writes the read buffer's picture to `path`; returns 0 when written, else the errno of the
+// failed save (-1 when nothing was tried). Every failure is reported here.
+static int saveScreenshot(int width, int height, const char *path, int level)
 {
     if (width <= 0 || height <= 0) {
         printf("[/] screenshot %s not taken: the window is %dx%d\n", path, width, height);
-        return;
+        return -1;
     }
     // The level is checked before the file is opened, so a bad level leaves it untouched.
     if (level > 9 || level < 0) {
         printf("[!] Major fuckup detected in vlm_screenshot, given compressionlevel was faily. redo\n");
-        return;
+        return -1;
     }
     // The current read buffer: between frames the window's back buffer still holds the
     // frame just swapped (a copy swap). GL_FRONT is no use here: software GL keeps a
     // separate front image that swaps never update.
     gdImagePtr image = imageFromFramebuffer(width, height);
-    FILE *file = fopen(path, "wb");
-    if (!file) {
-        printf("couldn't open %s for writing. screenshot not performed\n", path);
-        gdImageDestroy(image);
-        return;
-    }
-    gdImagePngEx(image, file, level);
-    fclose(file);
+    int size = 0;
+    void *png = gdImagePngPtrEx(image, &size, level);
     gdImageDestroy(image);
+    if (!png) fatal("[!] vlm_screenshot() couldn't allocate memory!\n");
+    int error = 0;
+    VlmSaveResult result = vlm_io_saveFile(path, png, (size_t)size, &error);
+    gdFree(png);
+    if (result == VLM_SAVE_CANNOT_OPEN)
+        printf("couldn't open %s for writing. screenshot not performed\n", path);
+    if (result != VLM_SAVED) fputs(vlm_io_saveFailure(path, error).c_str(), stdout);
+    return result == VLM_SAVED ? 0 : error;
+}
+
+void vlm_screenshot(int width, int height, const char *path, int level)
+{
+    saveScreenshot(width, height, path, level);
 }
 
 void vlm_captureStep(void)
@@ -228,7 +238,12 @@ void vlm_captureStep(void)
         printf("[/] cannot create the capture directory: %s\n", strerror(errno));
     char name[64];
     snprintf(name, sizeof name, "capture/%d.png", capture_id);
-    vlm_screenshot((int)vlm_Get(VLM_GET_WIDTH), (int)vlm_Get(VLM_GET_HEIGHT), name,
-                   CAPTURE_CLEVEL);
+    int error = saveScreenshot((int)vlm_Get(VLM_GET_WIDTH), (int)vlm_Get(VLM_GET_HEIGHT), name, CAPTURE_CLEVEL);
+    // A full disk would leave a hole in the numbered frames from here on: stop instead.
+    if (error > 0 && vlm_io_isFullDisk(error)) {
+        printf("[!] Capture stopped at frame %d: %s: %s\n", capture_id, name, strerror(error));
+        fflush(stdout);
+        exit(-1);
+    }
     printf("[CAPTURE] frame %d\n", capture_id);
 }

@@ -11,11 +11,14 @@
 unsigned vlm_loadPNG(const char *path);
 // Writes the lower-left width x height pixels of the current read buffer (between frames
 // the window's back buffer holds the frame last shown) to PNG file `path`, top row first, at zlib
-// level 0..9. A bad level, an empty size or an unwritable file is reported and skipped
-// (an existing file is left untouched); no memory is fatal (255).
+// level 0..9, whole or not at all. A bad level, an empty size or a file that cannot be
+// written (a full disk too) is reported and skipped, an existing file left untouched; no
+// memory is fatal (255).
 void vlm_screenshot(int width, int height, const char *path, int level);
 // Capture mode, once per tick (between frames): writes the picture to "capture/N.png" (N from 1,
-// the folder made when missing) at CAPTURE_CLEVEL and prints "[CAPTURE] frame N".
+// the folder made when missing) at CAPTURE_CLEVEL and prints "[CAPTURE] frame N". A frame
+// lost to a full disk prints "[!] Capture stopped at frame N: ..." and exits with 255; other
+// failed frames are reported and capture goes on.
 void vlm_captureStep(void);
 // An uncompressed 24- or 32-bit TGA file as a texture; every fault is fatal (255).
 unsigned vlm_loadTGA(const char *path);

@@ -6,6 +6,7 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -162,6 +163,9 @@ void vlm_clean_exit(void)
 void vlm_init(int argc, char **argv, void (*display)(void))
 {
     vlm_systemCheck(nullptr);
+    // Past a file size limit a write then fails with EFBIG and is reported like a full disk,
+    // instead of the signal ending the demo.
+    signal(SIGXFSZ, SIG_IGN);
     vlm_startOptions opts;
     vlm_scanOptions(argc, argv, &opts);
     if (opts.help) {

@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # End to end: a short render yields a playable MP4 whose stream facts ffprobe confirms, whose
-# first frames are the loading screen; an interrupted render leaves no frames and no output.
+# first frames are the loading screen; an interrupted render leaves no frames and no output; a
+# render whose frames fill the disk stops, says why, and leaves no frames and no output.
 #   tests/e2e_render_video.sh SOURCE_DIR STAGE_DIR
 set -uo pipefail
 src=$1 stage=$2
-tmp=$(mktemp -d); trap 'rm -rf "$tmp"' EXIT
+tmp=$(mktemp -d); trap 'umount "$tmp/full" 2>/dev/null; rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 export TMPDIR=$tmp/frames; mkdir -p "$TMPDIR"
 
@@ -42,4 +43,20 @@ kill -INT -- -$pid; wait $pid; set +m
 [ ! -e "$tmp/cut.mp4" ] || fail "interrupted render left an output file"
 ls -A "$tmp" | grep -q partial && fail "interrupted render left a partial file"
 [ -z "$(ls -A "$TMPDIR")" ] || fail "interrupted render left its frames"
+# A full disk (a 256 KB tmpfs, needs root) under the frames: the demo stops capturing with
+# its message and a non-zero status, and the script reports it and writes nothing.
+mkdir "$tmp/full"
+if mount -t tmpfs -o size=256k tmpfs "$tmp/full" 2>/dev/null; then
+  TMPDIR=$tmp/full "$src/scripts/render-video" "$stage" "$tmp/full.mp4" 160x96 --frames 400 \
+    2>"$tmp/full.log" && fail "a render onto a full disk succeeded"
+  grep -q "Capture stopped at frame [0-9]*: capture/[0-9]*.png: No space left on device" "$tmp/full.log" \
+    || { cat "$tmp/full.log"; fail "the demo did not say capture stopped on a full disk"; }
+  grep -q "the demo stopped after [0-9]* of 400 frames with exit status 255 (Capture stopped.*): no video written" \
+    "$tmp/full.log" || { cat "$tmp/full.log"; fail "the script did not report why"; }
+  [ ! -e "$tmp/full.mp4" ] || fail "a render onto a full disk left an output file"
+  [ -z "$(ls -A "$tmp/full")" ] || fail "a render onto a full disk left its frames"
+  umount "$tmp/full"
+else
+  echo "SKIP full disk: mounting a tmpfs needs root"
+fi
 echo "PASS"

@@ -1,11 +1,14 @@
 // Inputs from outside at their limits, end to end on the staged demo: start scenes outside
-// 0..6, windows of 1x1 and 4000x4000 pixels, and a screenshot that cannot be written. Each
+// 0..6, windows of 1x1 and 4000x4000 pixels, a screenshot that cannot be written, and a
+// damaged data.vfile (truncated, a record's size changed, a name's byte flipped, replaced by
+// a texture: the reader's message and status 0, or play on with loose files). Each
 // run loads, plays on (a start scene outside the table shows no scene and never ends by
 // itself), answers the screenshot key, and ends with status 0 on Escape; nothing crashes
 // and no sanitizer speaks. (The table limits, a 129th OBJ model, a 65th particle system, a
 // 64th shader and a 65th render target, are death tests of their own modules.) Like every
 // test_e2e_ suite it runs on an X server of its own, one suite at a time.
 #include "e2e_demo.h"
+#include <fstream>
 
 namespace {
 
@@ -86,5 +89,98 @@ TEST(ScreenshotLimits, AnUnwritableScreenshotIsReportedAndTheDemoGoesOn)
               std::string::npos) << demo.output();
     expectNoSanitizerReport(demo.output());
 }
+
+// ---------------------------------------------------------------- a damaged data file
+
+// The stage's data.vfile with one thing done to it, as the soak's damage script does by the
+// hundred (scripts/damage-vfile); here one case of each kind.
+std::string stagedVfile() { return readFile(std::string(VLM_STAGE_DIR) + "/data.vfile"); }
+
+// Offset of the n-th record's "[plain][compressed]" text (names hold no '[').
+size_t sizesOfRecord(const std::string &vfile, int n)
+{
+    size_t at = 0, sizes = 0;
+    for (int i = 0; i <= n; i++) {
+        sizes = vfile.find('[', at);
+        size_t between = vfile.find("][", sizes);
+        unsigned long compressed = std::stoul(vfile.substr(between + 2, 12));
+        at = vfile.find(']', between + 2) + 1 + compressed;
+    }
+    return sizes;
+}
+
+// Pixels of the middle row of a picture that are not black.
+int litPixelsInMiddleRow(const Picture &picture)
+{
+    int lit = 0;
+    size_t row = (size_t)(picture.height / 2) * picture.width * 3;
+    for (int x = 0; x < picture.width; x++) {
+        const unsigned char *c = &picture.rgb[row + x * 3];
+        lit += c[0] + c[1] + c[2] > 30;
+    }
+    return lit;
+}
+
+struct Damage {
+    const char *name;
+    std::string (*make)(std::string);
+    int status;           // how the demo must end
+    const char *message;  // what it must say
+};
+
+const Damage DAMAGES[] = {
+    {"TruncatedInsideARecord", [](std::string v) { return v.substr(0, sizesOfRecord(v, 3) + 40); },
+     0, "Unable to get sizes."},
+    {"CompressedSizeOneShort",
+     [](std::string v) {
+         size_t at = v.find("][", sizesOfRecord(v, 2)) + 2;
+         size_t end = v.find(']', at);
+         return v.replace(at, end - at, std::to_string(std::stoul(v.substr(at, end - at)) - 1));
+     },
+     0, "\nUnable to decompress"},
+    {"ANameByteFlipped",
+     [](std::string v) {
+         v[sizesOfRecord(v, 1) - 1] ^= 0x20;  // last letter of the second name
+         return v;
+     },
+     0, " not found compressed."},
+    {"ReplacedByATexture",
+     [](std::string) { return readFile(std::string(VLM_STAGE_DIR) + "/data/textures/wall.png"); },
+     0, "File data/shader/post.frag not found compressed."},
+};
+
+void PrintTo(const Damage &damage, std::ostream *os) { *os << damage.name; }
+
+class DamagedDataFile : public ::testing::TestWithParam<Damage> {};
+
+// The demo ends with the reader's message and its status 0, or plays on with the files it
+// could not find packed read from disk: then its picture is there and Escape ends it with 0.
+TEST_P(DamagedDataFile, EndsWithTheReadersMessageOrPlaysWithLooseFiles)
+{
+    const Damage &damage = GetParam();
+    std::string vfile = damage.make(stagedVfile());
+    DemoRun demo;
+    unlink(demo.path("data.vfile").c_str());
+    std::ofstream(demo.path("data.vfile"), std::ios::binary) << vfile;
+    startSilent(demo, {"-w", "320", "-h", "180", "-s", "6"});
+    bool played = demo.waitForPlayback(180);
+    if (played) {
+        sleep(2);
+        Picture shown = demo.screenshot();
+        EXPECT_EQ(shown.width, 320);
+        EXPECT_GT(litPixelsInMiddleRow(shown), 32) << "scene 6's picture";
+        EXPECT_EQ(demo.quit(60), damage.status) << demo.output();
+    } else {
+        EXPECT_EQ(demo.waitForExit(60), damage.status) << demo.output();
+    }
+    EXPECT_EQ(played, std::string(damage.message).find("not found") != std::string::npos)
+        << demo.output();
+    EXPECT_NE(demo.output().find(damage.message), std::string::npos)
+        << demo.output();
+    expectNoSanitizerReport(demo.output());
+}
+
+INSTANTIATE_TEST_SUITE_P(Limits, DamagedDataFile, ::testing::ValuesIn(DAMAGES),
+                         [](const ::testing::TestParamInfo<Damage> &info) { return info.param.name; });
 
 }  // namespace

@@ -417,6 +417,44 @@ TEST_F(GLTest, TargetTexturesHoldValuesAboveOne)
     vlm_disableFBO(0, 0, 0);
 }
 
+// A target made at loading keeps its size when the window changes: a quad over the left
+// half of the view fills exactly the left half of the target whether the window is now
+// smaller or larger, and the window's own viewport comes back when the window is bound.
+TEST_F(GLTest, ATargetIsDrawnWholeWhateverTheWindowSizeNow)
+{
+    int target = vlm_loadFBO(64, 32);
+    for (int window : {16, 640}) {
+        SCOPED_TRACE(window);
+        glViewport(0, 0, window, window / 2);
+        vlm_enableFBO(target, 0, 0, 1);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glColor3f(1, 0, 0);
+        glBegin(GL_QUADS);
+        glVertex2f(-1, -1);
+        glVertex2f(0, -1);
+        glVertex2f(0, 1);
+        glVertex2f(-1, 1);
+        glEnd();
+        std::vector<unsigned char> rgba(64 * 32 * 4);
+        glReadPixels(0, 0, 64, 32, GL_RGBA, GL_UNSIGNED_BYTE, rgba.data());
+        int redLeft = 0, redRight = 0;
+        for (int y = 0; y < 32; y++)
+            for (int x = 0; x < 64; x++) {
+                const unsigned char *p = &rgba[4 * (y * 64 + x)];
+                if (p[0] == 255 && p[2] == 0) (x < 32 ? redLeft : redRight)++;
+            }
+        EXPECT_EQ(redLeft, 32 * 32) << "the left half, all of it red";
+        EXPECT_EQ(redRight, 0) << "the right half, blue as cleared";
+        vlm_disableFBO(0, 0, 0);
+        GLint viewport[4];
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        EXPECT_EQ(viewport[2], window);
+        EXPECT_EQ(viewport[3], window / 2);
+    }
+    glViewport(0, 0, W, H);
+}
+
 TEST_F(GLTest, DepthTargetRecordsDepth)
 {
     int target = vlm_loadDepthFBO(64, 64);

@@ -1,4 +1,5 @@
 // Textures, screenshots and frame capture on a real GL context; PNGs made with libgd here.
+#include "full_disk.h"
 #include "gl_context.h"
 #include "io.h"
 #include "resource_files.h"
@@ -314,7 +315,37 @@ TEST_F(Textures, UnwritableScreenshotIsReportedAndSkipped)
     testing::internal::CaptureStdout();
     vlm_screenshot(W, H, "/nonexistent/dir/shot.png", 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(),
-              "couldn't open /nonexistent/dir/shot.png for writing. screenshot not performed\n");
+              "couldn't open /nonexistent/dir/shot.png for writing. screenshot not performed\n"
+              "[!] Could not save /nonexistent/dir/shot.png: No such file or directory. The file "
+              "on disk is as it was.\n");
+}
+
+// On a full disk a screenshot replaces nothing and leaves nothing half-written: the old
+// file keeps its bytes, a new name gets no file; with room again the picture is written.
+TEST_F(Textures, ScreenshotOnAFullDiskLeavesTheOldFileOrNone)
+{
+    FullDisk disk(64);
+    if (!disk.mounted()) GTEST_SKIP() << "mounting a tmpfs needs root";
+    std::string old = disk.path("screenshot.png"), fresh = disk.path("fresh.png");
+    writeFile(old, "the picture taken before");
+    ASSERT_TRUE(disk.fill());
+    showRedOverBlue();
+    testing::internal::CaptureStdout();
+    vlm_screenshot(W, H, old.c_str(), 0);   // level 0: 170 KB that cannot fit
+    vlm_screenshot(W, H, fresh.c_str(), 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "[!] Could not save " + old + ": No space left on device. The file on disk is as it was.\n"
+              "[!] Could not save " + fresh + ": No space left on device. The file on disk is as it was.\n");
+    EXPECT_EQ(readFile(old), "the picture taken before");
+    EXPECT_EQ(disk.files(), std::vector<std::string>{"screenshot.png"});
+
+    disk.makeRoom();
+    vlm_screenshot(W, H, old.c_str(), 9);
+    gdImagePtr image = loadPngFile(old);
+    ASSERT_TRUE(image);
+    EXPECT_EQ(gdImageGetPixel(image, 5, 0), 0xff0000);
+    EXPECT_EQ(gdImageGetPixel(image, 5, H - 1), 0x0000ff);
+    gdImageDestroy(image);
 }
 
 TEST_F(Textures, CaptureWritesNumberedFramesIntoACreatedFolder)
