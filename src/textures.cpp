@@ -229,4 +229,5 @@ void vlm_captureStep(void)
     snprintf(name, sizeof name, "capture/%d.png", capture_id);
     vlm_screenshot((int)vlm_Get(1), (int)vlm_Get(2), name, CAPTURE_CLEVEL);
     printf("[CAPTURE] frame %d\n", capture_id);
+    fflush(stdout);  // a reader of the pipe (the video render) follows the frames as they come
 }
