@@ -47,13 +47,13 @@ std::string vlm_io_recordHeader(const char *name, unsigned long plainSize,
 
 // Reads "[digits]" at text[*at..end): plain decimal, no sign, no leading zero, at most
 // INT32_MAX. Advances *at past the "]". False for anything else.
-static bool readBracketedSize(const unsigned char *text, size_t end, size_t *at, long *value)
+static bool readBracketedSize(const unsigned char *text, size_t end, size_t *at, int64_t *value)
 {
     size_t i = *at;
     if (i >= end || text[i] != '[') return false;
     i++;
     size_t first = i;
-    long number = 0;
+    int64_t number = 0;  // 64 bits: ten digits must not wrap before the INT32_MAX test
     while (i < end && text[i] >= '0' && text[i] <= '9') {
         number = number * 10 + (text[i] - '0');
         if (number > INT32_MAX) return false;
@@ -93,7 +93,7 @@ static bool growOutput(std::vector<unsigned char> *out, size_t plainSize)
 // Inflates `compressedSize` bytes at `data` into exactly `plainSize` bytes. The output grows
 // as zlib fills it, so a record that claims more than its stream holds never costs the claim.
 static VlmRecordResult inflateRecord(std::string messages, const unsigned char *data,
-                                     long compressedSize, long plainSize)
+                                     int64_t compressedSize, int64_t plainSize)
 {
     VlmRecordResult result;
     result.messages = messages;
@@ -146,14 +146,14 @@ VlmRecordResult vlm_io_parseRecord(const unsigned char *image, size_t imageSize,
     size_t windowEnd = (size_t)at + HEADER_WINDOW;
     if (windowEnd > imageSize) windowEnd = imageSize;
     size_t cursor = (size_t)at + strlen(name);
-    long plainSize = 0, compressedSize = 0;
+    int64_t plainSize = 0, compressedSize = 0;
     if (!readBracketedSize(image, windowEnd, &cursor, &plainSize) ||
         !readBracketedSize(image, windowEnd, &cursor, &compressedSize))
         return fatal(messages, "Unable to get sizes.\n");
     if ((size_t)compressedSize > imageSize - cursor)
         return fatal(messages, "Unable to get sizes.\n");
     // Deflate cannot expand more than about 1032:1; a larger claim is never allocated.
-    if (plainSize > compressedSize * 1040L + 64)
+    if (plainSize > compressedSize * 1040 + 64)
         return fatal(messages, "\nUnable to decompress\n");
     return inflateRecord(messages, image + cursor, compressedSize, plainSize);
 }

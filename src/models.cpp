@@ -11,6 +11,7 @@
 #include <GL/freeglut.h>
 #include <cassert>
 #include <cerrno>
+#include <cinttypes>
 #include <climits>
 #include <cmath>
 #include <cstdarg>
@@ -144,9 +145,9 @@ std::string md5_format(const char *format, ...)
     return big;
 }
 
-int md5_countFits(long value, size_t fileSize)
+int md5_countFits(int64_t value, size_t fileSize)
 {
-    return value >= 0 && (unsigned long)value <= fileSize;
+    return value >= 0 && (uint64_t)value <= fileSize;
 }
 
 // ---------------------------------------------------------------- mesh parser
@@ -162,7 +163,7 @@ struct MeshParse {
     VlmParseOutcome result;
     int sawJoints, sawMeshes;  // the numJoints / numMeshes lines have been read
     int nextMesh;              // meshes are numbered in file order from 0
-    long declared;             // sum of every count read so far
+    int64_t declared;          // sum of every count read so far
 };
 
 // Ends the parse with a "[!] " message; returns 0 so callers can `return fail(...)`.
@@ -182,10 +183,10 @@ long integerAt(const std::string &line, size_t offset)
 // Reads a count line's value into *count, or fails when it cannot fit the file. The counts
 // of a file must fit it together too: many mesh blocks that each claimed the whole file would
 // ask for its size squared (a 100 KB file for gigabytes of vertices).
-int takeCount(MeshParse *p, const char *what, long value, int *count)
+int takeCount(MeshParse *p, const char *what, int64_t value, int *count)
 {
     if (!md5_countFits(value, p->fileSize) || !md5_countFits(p->declared + value, p->fileSize))
-        return fail(p, md5_format("[!] %s, %s %ld out of range\n", p->path, what, value));
+        return fail(p, md5_format("[!] %s, %s %" PRId64 " out of range\n", p->path, what, value));
     p->declared += value;
     *count = (int)value;
     return 1;
@@ -264,18 +265,18 @@ int readMeshLine(MeshParse *p, md5_mesh_t *mesh, const std::string &line, int si
     n = -1;
     if (strstr(s, "shader") && (sscanf(s, " shader %n", &n), n >= 0))
         md5_copyToken(s + n, mesh->shader, sizeof mesh->shader);
-    long count;
-    if (strstr(s, "numverts") && sscanf(s, " numverts %ld", &count) == 1) {
+    int64_t count;  // 64 bits on both builds: "%ld" would stop at 2^31 - 1 on i386
+    if (strstr(s, "numverts") && sscanf(s, " numverts %" SCNd64, &count) == 1) {
         if (!takeCount(p, "numverts", count, &mesh->num_verts)) return 0;
         mesh->vertices.assign(mesh->num_verts, md5_vertex_t());
         sized[0] = 1;
     }
-    if (strstr(s, "numtris") && sscanf(s, " numtris %ld", &count) == 1) {
+    if (strstr(s, "numtris") && sscanf(s, " numtris %" SCNd64, &count) == 1) {
         if (!takeCount(p, "numtris", count, &mesh->num_tris)) return 0;
         mesh->triangles.assign(mesh->num_tris, md5_triangle_t());
         sized[1] = 1;
     }
-    if (strstr(s, "numweights") && sscanf(s, " numweights %ld", &count) == 1) {
+    if (strstr(s, "numweights") && sscanf(s, " numweights %" SCNd64, &count) == 1) {
         if (!takeCount(p, "numweights", count, &mesh->num_weights)) return 0;
         mesh->weights.assign(mesh->num_weights, md5_weight_t());
         sized[2] = 1;
@@ -341,7 +342,7 @@ int checkMeshIndices(MeshParse *p)
                                           p->path, k, i, mesh.weights[i].joint, m->num_joints));
         for (int i = 0; i < mesh.num_verts; i++) {
             const md5_vertex_t &v = mesh.vertices[i];
-            if (v.start < 0 || v.count < 0 || (long)v.start + v.count > mesh.num_weights)
+            if (v.start < 0 || v.count < 0 || (int64_t)v.start + v.count > mesh.num_weights)
                 return fail(p, md5_format("[!] %s, mesh %d: vert %d uses weights %d+%d of %d\n",
                                           p->path, k, i, v.start, v.count, mesh.num_weights));
         }

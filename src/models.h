@@ -7,6 +7,7 @@
 // Sources: models.cpp (quaternions, meshes, drawing), models_anim.cpp (animation and player).
 #pragma once
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 #include "io.h"
@@ -150,7 +151,7 @@ const char *md5_copyToken(const char *text, char *field, size_t fieldSize);
 // printf into a std::string.
 std::string md5_format(const char *format, ...) __attribute__((format(printf, 1, 2)));
 // A count line's value is usable when 0 <= value <= the file's length in bytes.
-int md5_countFits(long value, size_t fileSize);
+int md5_countFits(int64_t value, size_t fileSize);
 // The model with id `id` for a drawing call; an id no load returned prints a "[!] " message
 // naming `caller` and exits -1.
 md5_model_t *md5_modelFor(int id, const char *caller);

@@ -270,7 +270,7 @@ int checkJointInfos(AnimParse *p)
         int used = 0;
         for (int bit = 0; bit < 6; bit++) used += (info.flags >> bit) & 1;
         if (used > 0 && (info.startIndex < 0 ||
-                         (long)info.startIndex + used > p->numComponents))
+                         (int64_t)info.startIndex + used > p->numComponents))
             return fail(p, md5_format("[!] %s, joint %d reads components %d+%d of %d\n", p->path,
                                       i, info.startIndex, used, p->numComponents));
     }

@@ -6,6 +6,7 @@
 #include "io.h"
 #include "textures.h"
 #include <GL/glew.h>
+#include <inttypes.h>
 #include <stdarg.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -121,7 +122,7 @@ static void countObjLines(const char *bytes, size_t size, OBJModel *model)
 
 // An index names one of the file's entries, 1..count (files index from 1). Faces may refer to
 // entries on later lines, so the counts are those of the whole file.
-static bool indexInRange(int index, int count) { return index >= 1 && index <= count; }
+static bool indexInRange(int64_t index, int count) { return index >= 1 && index <= count; }
 
 static bool faceIndexError(const char *path, const char *line, int lineNumber,
                            VlmParseOutcome *error)
@@ -132,16 +133,21 @@ static bool faceIndexError(const char *path, const char *line, int lineNumber,
     return fail(error, message);
 }
 
+// Face indices are read 64 bits wide and checked before they are narrowed: "%d" of a number
+// past the int range gives the range's end on i386 but the number's low 32 bits on x86_64.
+#define IDX "%" SCNd64
 static bool readFaceLine(const char *path, const char *line, int lineNumber, OBJModel *model,
                          ObjLists *lists, VlmParseOutcome *error)
 {
-    int p[3] = {0, 0, 0}, t[3] = {0, 0, 0}, n[3] = {0, 0, 0};
-    bool withTexcoords = sscanf(line, "f %d/%d/%d %d/%d/%d %d/%d/%d", &p[0], &t[0], &n[0],
-                                &p[1], &t[1], &n[1], &p[2], &t[2], &n[2]) == 9;
+    int64_t p[3] = {0, 0, 0}, t[3] = {0, 0, 0}, n[3] = {0, 0, 0};
+    bool withTexcoords =
+        sscanf(line, "f " IDX "/" IDX "/" IDX " " IDX "/" IDX "/" IDX " " IDX "/" IDX "/" IDX,
+               &p[0], &t[0], &n[0], &p[1], &t[1], &n[1], &p[2], &t[2], &n[2]) == 9;
     model->noTexcoords = withTexcoords ? 0 : 1;
     if (!withTexcoords) {
         t[0] = t[1] = t[2] = 0;
-        if (sscanf(line, "f %d//%d %d//%d %d//%d", &p[0], &n[0], &p[1], &n[1], &p[2], &n[2]) < 6) {
+        if (sscanf(line, "f " IDX "//" IDX " " IDX "//" IDX " " IDX "//" IDX, &p[0], &n[0], &p[1],
+                   &n[1], &p[2], &n[2]) < 6) {
             std::string message;
             appendf(&message, "[!] unable to get faces in %s\n", path);
             return fail(error, message);
@@ -153,14 +159,15 @@ static bool readFaceLine(const char *path, const char *line, int lineNumber, OBJ
                   (!withTexcoords || indexInRange(t[c], model->texcoordCount));
         if (!ok) return faceIndexError(path, line, lineNumber, error);
         int slot = 3 * lists->facesRead + c;
-        lists->positionIndex[slot] = p[c];
-        lists->normalIndex[slot] = n[c];
-        lists->texcoordIndex[slot] = t[c];
+        lists->positionIndex[slot] = (int)p[c];
+        lists->normalIndex[slot] = (int)n[c];
+        lists->texcoordIndex[slot] = (int)t[c];
     }
     lists->faceLine[lists->facesRead] = lineNumber;
     lists->facesRead++;
     return true;
 }
+#undef IDX
 
 static bool readUseMaterialLine(const char *path, const char *line, int lineNumber,
                                 OBJModel *model, ObjLists *lists, ObjMaterialLoader loadMaterial,

@@ -246,4 +246,5 @@ void vlm_captureStep(void)
         exit(-1);
     }
     printf("[CAPTURE] frame %d\n", capture_id);
+    fflush(stdout);  // a reader of the pipe (the video render) follows the frames as they come
 }

@@ -8,6 +8,7 @@
 
 #include <lame/lame.h>
 
+#include <cinttypes>
 #include <cstdio>
 #include <cstdlib>
 #include <ctime>
@@ -81,10 +82,10 @@ void writeMp3(FILE *f, const std::string &path, const std::vector<int16_t> &pcm)
     if (fclose(f) != 0) fail("cannot write " + path);
 }
 
-long fileSize(const std::string &path)
+int64_t fileSize(const std::string &path)
 {
     struct stat st;
-    return stat(path.c_str(), &st) == 0 ? long(st.st_size) : -1;
+    return stat(path.c_str(), &st) == 0 ? int64_t(st.st_size) : -1;
 }
 
 }  // namespace
@@ -112,8 +113,8 @@ int main(int argc, char **argv)
     else writeMp3(f, path, pcm);
     if (!wav && rename(tmp.c_str(), path.c_str()) != 0) fail("cannot write " + path);
     double t2 = cpuSeconds();
-    printf("[gen_music] %.1f s of music: rendered in %.1f s, %s in %.1f s, %s is %ld bytes\n",
-           double(pcm.size() / 2) / music::kRate, t1 - t0, wav ? "written" : "encoded", t2 - t1,
-           path.c_str(), fileSize(path));
+    printf("[gen_music] %.1f s of music: rendered in %.1f s, %s in %.1f s, %s is %" PRId64
+           " bytes\n", double(pcm.size() / 2) / music::kRate, t1 - t0, wav ? "written" : "encoded",
+           t2 - t1, path.c_str(), fileSize(path));
     return 0;
 }

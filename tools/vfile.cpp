@@ -7,6 +7,7 @@
 // record (the reader finds a record by searching for its name); when no order does that,
 // the colliding names are printed and the exit status is 1. Output bytes are deterministic.
 #include "io.h"
+#include <inttypes.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -215,17 +216,20 @@ static int pack(const char *outPath)
 struct Listed {
     size_t offset;
     std::string name;
-    long plainSize, compressedSize;
+    int64_t plainSize, compressedSize;
 };
 
-// Reads "[digits]" at bytes[*at..end); advances past it.
-static bool readSize(const Bytes &bytes, size_t end, size_t *at, long *value)
+// Reads "[digits]" at bytes[*at..end), at most INT32_MAX as the reader takes; advances past it.
+static bool readSize(const Bytes &bytes, size_t end, size_t *at, int64_t *value)
 {
     size_t i = *at;
     if (i >= end || bytes[i] != '[') return false;
-    long number = 0;
+    int64_t number = 0;
     size_t first = ++i;
-    while (i < end && bytes[i] >= '0' && bytes[i] <= '9') number = number * 10 + (bytes[i++] - '0');
+    while (i < end && bytes[i] >= '0' && bytes[i] <= '9') {
+        number = number * 10 + (bytes[i++] - '0');
+        if (number > INT32_MAX) return false;
+    }
     if (i == first || i >= end || bytes[i] != ']') return false;
     *at = i + 1;
     *value = number;
@@ -268,12 +272,13 @@ static int list(const char *path, bool check)
     bool walked = walkRecords(image, &records);
     int failures = walked ? 0 : 1;
     for (const Listed &r : records) {
-        printf("%10zu  %s  %ld -> %ld bytes", r.offset, r.name.c_str(), r.plainSize, r.compressedSize);
+        printf("%10zu  %s  %" PRId64 " -> %" PRId64 " bytes", r.offset, r.name.c_str(),
+               r.plainSize, r.compressedSize);
         if (check) {
             long at = vlm_io_findName(image.data(), image.size(), r.name.c_str());
             VlmRecordResult back = vlm_io_parseRecord(image.data(), image.size(), r.name.c_str());
             bool ok = at == (long)r.offset && back.ok && back.found &&
-                      (long)back.data.size() == r.plainSize;
+                      (int64_t)back.data.size() == r.plainSize;
             Bytes disk;
             if (ok && readFile(r.name, &disk)) ok = disk == back.data;
             printf("  %s", ok ? "ok" : "FAILED");
