@@ -2,6 +2,7 @@
 #include "vlm.h"
 #include "system.h"
 #include "textures.h"
+#include "video.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <cmath>
@@ -58,6 +59,11 @@ void vlm_scanOptions(int argc, char **argv, vlm_startOptions *opts)
         }
         if (!strcmp(arg, "-e")) takeEditFile(value);
         if (!strcmp(arg, "-s") && value) S_SCENE = atoi(value);
+        if (!strcmp(arg, "-v") && value) {
+            free(VLM_VIDEO_PATH);
+            VLM_VIDEO_PATH = strdup(value);
+            CAPTURE = 1; // the capture clock, advanced per frame instead of per tick
+        }
     }
 }
 
@@ -148,14 +154,15 @@ void vlm_init(int argc, char **argv, void (*display)(void))
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     openWindow(&opts);
     vlm_initRendering();
-    glutDisplayFunc(display);
+    if (VLM_VIDEO_PATH) vlm_startVideo(display);
+    glutDisplayFunc(VLM_VIDEO_PATH ? vlm_videoFrame : display);
     glutKeyboardFunc(vlm_handleKeypress);
     glutKeyboardUpFunc(vlm_handleKeyRelease);
     glutSpecialFunc(vlm_handleSpecialKeys);
     glutReshapeFunc(vlm_handleResize);
     if (VLM_EDIT_MODE) vlm_initEditMode();
     fflush(stdout);
-    glutTimerFunc(kTickMs, vlm_update, 0);
+    if (!VLM_VIDEO_PATH) glutTimerFunc(kTickMs, vlm_update, 0); // the video road needs no tick
     glutMainLoop();
 }
 

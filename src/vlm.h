@@ -25,7 +25,8 @@ struct vlm_startOptions {
 // Checks the machine, reads the options, opens the window and enters the main loop; never returns.
 void vlm_init(int argc, char **argv, void (*display)(void));
 // Scans argv[1..argc-1] (a value is scanned again as an option); sets SOUND_ON, CAPTURE,
-// CAPTURE_CLEVEL, S_SCENE, VLM_EDIT_MODE, VLM_EDIT_TRACK_FILENAME; exits -1 on -e "".
+// CAPTURE_CLEVEL, S_SCENE, VLM_EDIT_MODE, VLM_EDIT_TRACK_FILENAME, and with -v FILE the video
+// road (video.h: VLM_VIDEO_PATH, and CAPTURE for its clock); exits -1 on -e "".
 void vlm_scanOptions(int argc, char **argv, vlm_startOptions *opts);
 // Fills the game mode string; without both sizes takes 640x480, "1280x800:32@75" and prints so.
 void vlm_resolveResolution(vlm_startOptions *opts);

@@ -37,7 +37,7 @@ set -m
 "$src/scripts/render-video" "$stage" "$tmp/cut.mp4" 160x96 2>/dev/null &
 pid=$!
 for _ in $(seq 1 100); do
-  ls "$TMPDIR"/*/capture/*.png >/dev/null 2>&1 && break; sleep 0.2; done
+  ls "$TMPDIR"/*/frames.rgb >/dev/null 2>&1 && break; sleep 0.2; done
 kill -INT -- -$pid; wait $pid; set +m
 [ ! -e "$tmp/cut.mp4" ] || fail "interrupted render left an output file"
 ls -A "$tmp" | grep -q partial && fail "interrupted render left a partial file"

@@ -1,6 +1,7 @@
 // The command line, the resolution rules, the machine check and the development print.
 #include "vlm.h"
 #include "system.h"
+#include "video.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <string>
@@ -15,6 +16,8 @@ static void resetModes()
     VLM_EDIT_MODE = 0;
     free(VLM_EDIT_TRACK_FILENAME);
     VLM_EDIT_TRACK_FILENAME = nullptr;
+    free(VLM_VIDEO_PATH);
+    VLM_VIDEO_PATH = nullptr;
 }
 
 // Runs the scan and the resolution on "demo" + args; returns what was printed.
@@ -97,16 +100,21 @@ TEST(CommandLine, OptionsAndResolutionFollowTheScanningRules)
     }
 }
 
-TEST(CommandLine, EditFileNameIsTheFrameworksOwnCopy)
+TEST(CommandLine, EditAndVideoFileNamesAreTheFrameworksOwnCopies)
 {
-    char name[] = "track.vtrack";
-    char prog[] = "demo", opt[] = "-e";
-    char *argv[] = {prog, opt, name, nullptr};
+    char name[] = "track.vtrack", video[] = "frames.rgb";
+    char prog[] = "demo", opt[] = "-e", videoOpt[] = "-v";
+    char *argv[] = {prog, opt, name, videoOpt, video, nullptr};
     resetModes();
     vlm_startOptions opts;
-    vlm_scanOptions(3, argv, &opts);
+    vlm_scanOptions(5, argv, &opts);
     name[0] = 'X';
+    video[0] = 'X';
     EXPECT_STREQ(VLM_EDIT_TRACK_FILENAME, "track.vtrack");
+    // The video road runs on the capture clock.
+    EXPECT_STREQ(VLM_VIDEO_PATH, "frames.rgb");
+    EXPECT_EQ(CAPTURE, 1);
+    resetModes();
 }
 
 TEST(CommandLineDeathTest, EmptyEditFileNameIsFatal)
