@@ -7,6 +7,7 @@
 #include "textures.h"
 #include <GL/glew.h>
 #include <stdarg.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -569,8 +570,48 @@ static void setMaterial(const OBJMaterial &m)
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m.shininess);
 }
 
-// One material's triangles [first, end). Allocates nothing.
-static void drawMaterial(const OBJModel &model, const OBJMaterial &m, int end)
+// A model's triangles in one GL buffer, made on its first draw and kept: positions, then
+// normals, then texture coordinates (when the model has them), as the model's arrays hold them.
+struct ModelBuffer {
+    GLuint name;        // 0 until the model is first drawn
+    size_t normals;     // byte offset of the normals
+    size_t texcoords;   // byte offset of the texture coordinates
+};
+static ModelBuffer MODEL_BUFFERS[VLM_OBJ_MAX_MODELS];
+
+static size_t bytesOf(const std::vector<float> &v)
+{
+    return v.size() * sizeof(float);
+}
+
+static const ModelBuffer &modelBuffer(int id)
+{
+    ModelBuffer &b = MODEL_BUFFERS[id];
+    if (b.name) return b;
+    const OBJModel &m = OBJMODELS[id];
+    b.normals = bytesOf(m.trianglePositions);
+    b.texcoords = b.normals + bytesOf(m.triangleNormals);
+    glGenBuffers(1, &b.name);
+    glBindBuffer(GL_ARRAY_BUFFER, b.name);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(b.texcoords + bytesOf(m.triangleTexcoords)),
+                 nullptr, GL_STATIC_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, (GLsizeiptr)b.normals, m.trianglePositions.data());
+    glBufferSubData(GL_ARRAY_BUFFER, (GLintptr)b.normals, (GLsizeiptr)(b.texcoords - b.normals),
+                    m.triangleNormals.data());
+    glBufferSubData(GL_ARRAY_BUFFER, (GLintptr)b.texcoords,
+                    (GLsizeiptr)bytesOf(m.triangleTexcoords), m.triangleTexcoords.data());
+    return b;
+}
+
+static const void *at(size_t offset)
+{
+    return (const void *)(uintptr_t)offset;
+}
+
+// One material's triangles [first, end), from the model's buffer (bound by the caller).
+// Allocates nothing.
+static void drawMaterial(const OBJModel &model, const ModelBuffer &buffer, const OBJMaterial &m,
+                         int end)
 {
     bool textured = model.noTexcoords == 0;
     setMaterial(m);
@@ -582,9 +623,9 @@ static void drawMaterial(const OBJModel &model, const OBJMaterial &m, int end)
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, m.colorMap);
     }
-    glVertexPointer(3, GL_FLOAT, 0, model.trianglePositions.data());
-    glNormalPointer(GL_FLOAT, 0, model.triangleNormals.data());
-    if (textured) glTexCoordPointer(2, GL_FLOAT, 0, model.triangleTexcoords.data());
+    glVertexPointer(3, GL_FLOAT, 0, at(0));
+    glNormalPointer(GL_FLOAT, 0, at(buffer.normals));
+    if (textured) glTexCoordPointer(2, GL_FLOAT, 0, at(buffer.texcoords));
     if (end > m.firstTriangle) glDrawArrays(GL_TRIANGLES, 3 * m.firstTriangle,
                                             3 * (end - m.firstTriangle));
     glDisableClientState(GL_VERTEX_ARRAY);
@@ -606,12 +647,16 @@ void vlm_renderOBJ(int id)
     glColor4f(1, 0, 0, 1);
     if (id < 0 || id >= CURRENT_OBJ_ID) return;
     const OBJModel &model = OBJMODELS[id];
+    // The triangles are the same every frame: they live in a buffer, sent once.
+    const ModelBuffer &buffer = modelBuffer(id);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer.name);
     glPushMatrix();
     // An int counter: every material is drawn, however many there are.
     for (int i = 0; i < model.materialCount; i++) {
         int end = i + 1 < model.materialCount ? model.materials[i + 1].firstTriangle
                                               : model.triangleCount;
-        drawMaterial(model, model.materials[i], end);
+        drawMaterial(model, buffer, model.materials[i], end);
     }
     glPopMatrix();
+    glBindBuffer(GL_ARRAY_BUFFER, 0); // client arrays elsewhere read from memory again
 }

@@ -1,4 +1,5 @@
-// OBJ models with MTL materials: triangle models de-indexed at load, drawn with client arrays.
+// OBJ models with MTL materials: triangle models de-indexed at load, drawn with vertex arrays
+// from one GL buffer per model, made on the model's first draw.
 // Owns the model table OBJMODELS (128 models, ids in load order, never reused or freed).
 // Every model and material library is looked up in "data.vfile" first, then read from disk.
 //
