@@ -5,6 +5,7 @@
 #include "models_obj.h"
 #include "io.h"
 #include "textures.h"
+#include "view_cull.h"
 #include <GL/glew.h>
 #include <stdarg.h>
 #include <stdint.h>
@@ -576,7 +577,9 @@ struct ModelBuffer {
     GLuint name;        // 0 until the model is first drawn
     size_t normals;     // byte offset of the normals
     size_t texcoords;   // byte offset of the texture coordinates
+    float lo[3], hi[3]; // bounding box of the positions, model units
 };
+int VLM_OBJ_CULL = 1;
 static ModelBuffer MODEL_BUFFERS[VLM_OBJ_MAX_MODELS];
 
 static size_t bytesOf(const std::vector<float> &v)
@@ -589,6 +592,12 @@ static const ModelBuffer &modelBuffer(int id)
     ModelBuffer &b = MODEL_BUFFERS[id];
     if (b.name) return b;
     const OBJModel &m = OBJMODELS[id];
+    for (int k = 0; k < 3; k++) b.lo[k] = b.hi[k] = m.trianglePositions.empty() ? 0 : m.trianglePositions[k];
+    for (size_t i = 0; i < m.trianglePositions.size(); i++) {
+        float v = m.trianglePositions[i];
+        if (v < b.lo[i % 3]) b.lo[i % 3] = v;
+        if (v > b.hi[i % 3]) b.hi[i % 3] = v;
+    }
     b.normals = bytesOf(m.trianglePositions);
     b.texcoords = b.normals + bytesOf(m.triangleNormals);
     glGenBuffers(1, &b.name);
@@ -608,10 +617,10 @@ static const void *at(size_t offset)
     return (const void *)(uintptr_t)offset;
 }
 
-// One material's triangles [first, end), from the model's buffer (bound by the caller).
-// Allocates nothing.
+// One material's triangles [first, end), from the model's buffer (bound by the caller); with
+// `send` 0 only the material's state is set. Allocates nothing.
 static void drawMaterial(const OBJModel &model, const ModelBuffer &buffer, const OBJMaterial &m,
-                         int end)
+                         int end, bool send)
 {
     bool textured = model.noTexcoords == 0;
     setMaterial(m);
@@ -626,8 +635,8 @@ static void drawMaterial(const OBJModel &model, const ModelBuffer &buffer, const
     glVertexPointer(3, GL_FLOAT, 0, at(0));
     glNormalPointer(GL_FLOAT, 0, at(buffer.normals));
     if (textured) glTexCoordPointer(2, GL_FLOAT, 0, at(buffer.texcoords));
-    if (end > m.firstTriangle) glDrawArrays(GL_TRIANGLES, 3 * m.firstTriangle,
-                                            3 * (end - m.firstTriangle));
+    if (send && end > m.firstTriangle) glDrawArrays(GL_TRIANGLES, 3 * m.firstTriangle,
+                                                    3 * (end - m.firstTriangle));
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     if (!textured) return;
@@ -649,13 +658,17 @@ void vlm_renderOBJ(int id)
     const OBJModel &model = OBJMODELS[id];
     // The triangles are the same every frame: they live in a buffer, sent once.
     const ModelBuffer &buffer = modelBuffer(id);
+    // A model wholly outside the view would give no pixel: it leaves the state it would leave.
+    float clip[16];
+    if (VLM_OBJ_CULL) vlm_viewClipMatrix(clip);
+    bool send = !VLM_OBJ_CULL || !vlm_boxOutsideClip(clip, buffer.lo, buffer.hi);
     glBindBuffer(GL_ARRAY_BUFFER, buffer.name);
     glPushMatrix();
     // An int counter: every material is drawn, however many there are.
     for (int i = 0; i < model.materialCount; i++) {
         int end = i + 1 < model.materialCount ? model.materials[i + 1].firstTriangle
                                               : model.triangleCount;
-        drawMaterial(model, buffer, model.materials[i], end);
+        drawMaterial(model, buffer, model.materials[i], end, send);
     }
     glPopMatrix();
     glBindBuffer(GL_ARRAY_BUFFER, 0); // client arrays elsewhere read from memory again
