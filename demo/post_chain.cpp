@@ -13,6 +13,17 @@
 float VLM_SCREEN_RGBDIST = 0, VLM_SCREEN_DIST = 0, VLM_SCREEN_WOBBLE = 0, VLM_SCREEN_FADE = 0;
 int VLM_PP[5][4];
 
+// Every pass draws one quad at depth 0.5 into a target just cleared to depth 1: the depth
+// test always passes, so with it off the pass writes the same colours without reading and
+// writing a depth buffer it never needs. The caller's setting comes back afterwards.
+static void fullscreenWithoutDepth(unsigned texture)
+{
+    GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
+    glDisable(GL_DEPTH_TEST);
+    vlm_renderFullscreen(texture);
+    if (depth) glEnable(GL_DEPTH_TEST);
+}
+
 void postChain_scenePass(int postShader, float fade, unsigned fbotex)
 {
     unsigned textures[2];
@@ -21,7 +32,7 @@ void postChain_scenePass(int postShader, float fade, unsigned fbotex)
     VLM_PP[0][PP_TEXTURE1] = (int)textures[1];
     vlm_enableShader(postShader);
     vlm_shader_sendUniformValue(postShader, "fade", &fade, 1);
-    vlm_renderFullscreen(fbotex);
+    fullscreenWithoutDepth(fbotex);
     vlm_disableShader();
 }
 
@@ -35,7 +46,7 @@ static void chainPass(int entry, unsigned source, const char *uniform, int value
     glColor4f(1, 1, 1, 1);
     vlm_enableShader(pp[PP_PROGRAM]);
     if (uniform) vlm_shader_sendUniformInt(pp[PP_PROGRAM], uniform, value);
-    vlm_renderFullscreen(source);
+    fullscreenWithoutDepth(source);
     vlm_disableShader();
     glPopMatrix();
 }
@@ -84,7 +95,10 @@ static void finalPass(void)
     vlm_shader_sendUniformValue(program, "dist_ammount", &VLM_SCREEN_DIST, 1);
     vlm_shader_sendUniformValue(program, "rgb_ammount", &VLM_SCREEN_RGBDIST, 1);
     vlm_shader_sendUniformValue(program, "fade", &VLM_SCREEN_FADE, 1);
+    GLboolean depth = glIsEnabled(GL_DEPTH_TEST); // the window was just cleared, as above
+    glDisable(GL_DEPTH_TEST);
     finalQuad();
+    if (depth) glEnable(GL_DEPTH_TEST);
     vlm_disableShader();
 
     glPopMatrix(); // projection

@@ -9,6 +9,7 @@
 #include "lighting.h"
 #include "loading.h"
 #include "post_chain.h"
+#include "quad_batch.h"
 #include "scene_kit.h"
 #include "shader.h"
 #include "vlm.h"
@@ -16,6 +17,8 @@
 #include <cmath>
 
 static int scene0_shader, post0_shader, scene0_shader2, fbo0;
+static int plane0;                     // quad batch of the plane, recorded at load
+static const float PLANE_CELL = 0.3f;  // the plane's cell size, also sent as "intensity"
 
 void scene0_load(void)
 {
@@ -23,6 +26,9 @@ void scene0_load(void)
     post0_shader = vlm_loadShader(nullptr, POST_FRAG);
     scene0_shader2 = vlm_loadShader(LINES_VERT, LINES_FRAG);
     fbo0 = loading_windowTarget();
+    // The plane's vertex program lifts it by at most 0.5: its runs' boxes grow by that.
+    static const float lift[3] = {0, 0.5f, 0};
+    plane0 = recordGround(PLANE_CELL, 64, lift);
 }
 
 SceneIds scene0_ids(void)
@@ -61,7 +67,7 @@ void sceneBlock0(void)
     static int camera_trackid0;
     static unsigned fbotex;
     float t = director_sceneClock();
-    float intensity = 0.3f; // also the plane's cell size
+    float intensity = PLANE_CELL;
     float fade = 1;
     if (!loaded) {
         loaded = 1;
@@ -84,7 +90,7 @@ void sceneBlock0(void)
     vlm_enableShader(scene0_shader);
     sceneUniform(scene0_shader, "intensity", intensity);
     sceneUniform(scene0_shader, "timer", t);
-    drawGround(intensity);
+    vlm_quadBatchDraw(plane0); // the ground of `intensity` cells
     glPopMatrix();
     vlm_setLight0(0);
 

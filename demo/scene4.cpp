@@ -14,6 +14,7 @@
 #include "models_obj.h"
 #include "post_chain.h"
 #include "scene_kit.h"
+#include "quad_batch.h"
 #include "shader.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -23,6 +24,8 @@ static const char THANKS[] = "Thanks to all you awesum ppl who attended polarmoo
 
 static int scene4_shader, post4_shader, scene4_shader2, scene4_shader2_1, bug_wheel4, bug_body4,
     fbo4;
+static int grid4;                    // quad batch of the floor grid, recorded at load
+static const float GRID_CELL = 2;    // the grid's spacing, also sent as "intensity"
 
 void scene4_load(void)
 {
@@ -33,6 +36,8 @@ void scene4_load(void)
     bug_wheel4 = vlm_loadOBJ("data/models/bug_wheel.obj");
     bug_body4 = vlm_loadOBJ("data/models/bug_body.obj");
     fbo4 = loading_windowTarget();
+    static const float still[3] = {0, 0, 0};
+    grid4 = recordGround(GRID_CELL, 10, still);
 }
 
 SceneIds scene4_ids(void)
@@ -101,7 +106,7 @@ void sceneBlock4(void)
     static int camera_trackid0;
     static unsigned fbotex;
     float t = director_sceneClock();
-    float intensity = 2;
+    float intensity = GRID_CELL;
     float fade = scene4_fade(t);
     if (!loaded) {
         loaded = 1;
@@ -137,7 +142,7 @@ void sceneBlock4(void)
     sceneUniform(scene4_shader2_1, "timer", t);
     greyMaterial(0.6f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    drawGround(intensity);
+    vlm_quadBatchDraw(grid4); // the ground of `intensity` squares
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glPopMatrix();
     vlm_setLight0(0);

@@ -12,12 +12,15 @@
 #include "models_obj.h"
 #include "post_chain.h"
 #include "scene_kit.h"
+#include "quad_batch.h"
 #include "shader.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <cmath>
 
 static int scene6_shader, post6_shader, scene6_shader2, scene6_shader2_1, pipe6, ring6, fbo6;
+static int strip6;                   // quad batch of the strip, recorded at load
+static const float STRIP_STEP = 0.5f; // the strip's step across, also sent as "intensity"
 
 void scene6_load(void)
 {
@@ -28,6 +31,8 @@ void scene6_load(void)
     pipe6 = vlm_loadOBJ("data/models/pipe.obj");
     ring6 = vlm_loadOBJ("data/models/ring.obj");
     fbo6 = loading_windowTarget();
+    static const float still[3] = {0, 0, 0};
+    strip6 = recordQuadGrid(-0.5f, 0.5f, STRIP_STEP, -200, 200, 0.5f, 0.5f, 40, still);
 }
 
 SceneIds scene6_ids(void)
@@ -111,7 +116,7 @@ void sceneBlock6(void)
     static int camera_trackid0;
     static unsigned fbotex;
     float t = director_sceneClock();
-    float intensity = 0.5f;
+    float intensity = STRIP_STEP;
     float fade = 5;
     if (!loaded) {
         loaded = 1;
@@ -136,7 +141,7 @@ void sceneBlock6(void)
     sceneUniform(scene6_shader2_1, "intensity", intensity);
     sceneUniform(scene6_shader2_1, "timer", t);
     greyMaterial(0.6f);
-    scene6_drawStrip(intensity);
+    vlm_quadBatchDraw(strip6); // scene6_drawStrip(intensity), recorded
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glPopMatrix();
     vlm_setLight0(0);

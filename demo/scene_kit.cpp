@@ -2,6 +2,8 @@
 #include "scene_kit.h"
 #include "noise.h"
 #include "post_chain.h"
+#include "quad_batch.h"
+#include "view_cull.h"
 #include "shader.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -35,26 +37,62 @@ void setScreenEffects(float t, ScreenGains gains)
 
 // ---------------------------------------------------------------- geometry
 
-int drawQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size)
+// The grid's loop: it defines the corners, whether they are sent at once or recorded.
+template <typename Corner>
+static int gridLoop(float x0, double x1, float xStep, float z0, double z1, float zStep,
+                    float size, Corner corner)
 {
     int quads = 0;
-    glBegin(GL_QUADS);
     for (float x = x0; x < x1; x += xStep) {
         for (float z = z0; z < z1; z += zStep) {
-            glVertex3f(x, 0, z);
-            glVertex3f(x, 0, z + size);
-            glVertex3f(x + size, 0, z + size);
-            glVertex3f(x + size, 0, z);
+            corner(x, 0, z);
+            corner(x, 0, z + size);
+            corner(x + size, 0, z + size);
+            corner(x + size, 0, z);
             quads++;
         }
     }
+    return quads;
+}
+
+int drawQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size)
+{
+    glBegin(GL_QUADS);
+    int quads = gridLoop(x0, x1, xStep, z0, z1, zStep, size,
+                         [](float x, float y, float z) { glVertex3f(x, y, z); });
     glEnd();
     return quads;
+}
+
+int recordQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size,
+                   int runQuads, const float grow[3])
+{
+    int batch = vlm_quadBatchBegin();
+    gridLoop(x0, x1, xStep, z0, z1, zStep, size,
+             [batch](float x, float y, float z) { vlm_quadBatchVertex(batch, x, y, z); });
+    vlm_quadBatchEnd(batch, runQuads, grow);
+    return batch;
 }
 
 int drawGround(float cell)
 {
     return drawQuadGrid(-100, 100, cell, -100, 100, cell, cell);
+}
+
+int recordGround(float cell, int runQuads, const float grow[3])
+{
+    return recordQuadGrid(-100, 100, cell, -100, 100, cell, cell, runQuads, grow);
+}
+
+// Whether a unit cube turned 360 a degrees about z and moved `radius` along the turned x axis
+// lies wholly outside the view: its box is taken round the cube whatever its turn.
+static bool ringCubeOutside(const float clip[16], float a, float radius)
+{
+    double angle = 2 * M_PI * a;
+    float cx = (float)(radius * cos(angle)), cy = (float)(radius * sin(angle));
+    const float reach = 0.9f; // half the cube's diagonal, 0.866, and a little
+    const float lo[3] = {cx - reach, cy - reach, -reach}, hi[3] = {cx + reach, cy + reach, reach};
+    return vlm_boxOutsideClip(clip, lo, hi);
 }
 
 int drawCubeRings(float t, float M, float zFrom, float zTo, float zStep)
@@ -64,7 +102,15 @@ int drawCubeRings(float t, float M, float zFrom, float zTo, float zStep)
         glPushMatrix();
         glTranslatef(3, 0, z0);
         glRotatef(40 * t * (float)sin(z0), 0, 0, (float)sin(2 * z0));
+        float clip[16];
+        vlm_viewClipMatrix(clip);
         for (float a = 0; a < 1; a += 0.01f) { // 101 cubes: the last lands on the first
+            // A cube no pixel of which could show is not sent; its matrices come and go
+            // around it, so leaving them out changes nothing else.
+            if (ringCubeOutside(clip, a, 2 * M + 20)) {
+                cubes++;
+                continue;
+            }
             glPushMatrix();
             glRotatef(360 * a, 0, 0, 1);
             glTranslatef(2 * M + 20, 0, 0);

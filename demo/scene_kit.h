@@ -4,8 +4,9 @@
 // (float); every value is single precision as the picture depends on it. Loop counters of
 // geometry are single-precision floats stepped by a float increment: the counts that result
 // (667 x 667 cells, 101 cubes per ring, 501 x 21 strip squares) are part of the picture, so
-// callers pass range and step exactly as their loops have them. Immediate mode; nothing is
-// cached.
+// callers pass range and step exactly as their loops have them. Quad grids that are the same
+// every frame are recorded once from their loop into a quad batch (src/quad_batch.h) and drawn
+// from GL buffers; the rest is immediate mode.
 //
 // Index: values | geometry | materials and uniforms
 #pragma once
@@ -34,8 +35,16 @@ void setScreenEffects(float t, ScreenGains gains);
 // zStep, a square of side `size` at each (x, 0, z). The bounds are compared as doubles, which
 // for bounds that are floats gives the float comparison. Returns the quads issued.
 int drawQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size);
+// The same loop recorded once into a quad batch, to be drawn with vlm_quadBatchDraw: the same
+// quads with the same corners in the same order, cut into runs of `runQuads` that are left
+// out when wholly outside the view. `grow` (units per axis) widens the runs' boxes for a
+// program that moves the vertices by at most that much. Returns the batch id.
+int recordQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size,
+                   int runQuads, const float grow[3]);
 // The ground: `cell`-wide squares over x, z in [-100, 100) (667 x 667 for 0.3, 100 x 100 for 2).
 int drawGround(float cell);
+// The ground recorded once (recordQuadGrid): runs of `runQuads` cells along z.
+int recordGround(float cell, int runQuads, const float grow[3]);
 // Rings of 101 cubes (the last on the first) at z0 from zFrom while z0 < zTo in zStep,
 // centred on (3, 0, z0), of radius 2 M + 20, each turning with t. Returns the cubes drawn.
 int drawCubeRings(float t, float M, float zFrom, float zTo, float zStep);

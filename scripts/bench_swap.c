@@ -1,4 +1,4 @@
-/* Frame timer for scripts/bench_scenes, preloaded into the demo: the process start and then
+/* Frame timer for scripts/bench, preloaded into the demo: the process start and then
  * every glutSwapBuffers append the wall time in microseconds to the file named by
  * BENCH_SWAP_LOG, one line each. */
 #define _GNU_SOURCE

@@ -5,9 +5,11 @@
 #include "models_obj.h"
 #include "io.h"
 #include "textures.h"
+#include "view_cull.h"
 #include <GL/glew.h>
 #include <inttypes.h>
 #include <stdarg.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -576,8 +578,56 @@ static void setMaterial(const OBJMaterial &m)
     glMaterialf(GL_FRONT_AND_BACK, GL_SHININESS, m.shininess);
 }
 
-// One material's triangles [first, end). Allocates nothing.
-static void drawMaterial(const OBJModel &model, const OBJMaterial &m, int end)
+// A model's triangles in one GL buffer, made on its first draw and kept: positions, then
+// normals, then texture coordinates (when the model has them), as the model's arrays hold them.
+struct ModelBuffer {
+    GLuint name;        // 0 until the model is first drawn
+    size_t normals;     // byte offset of the normals
+    size_t texcoords;   // byte offset of the texture coordinates
+    float lo[3], hi[3]; // bounding box of the positions, model units
+};
+int VLM_OBJ_CULL = 1;
+static ModelBuffer MODEL_BUFFERS[VLM_OBJ_MAX_MODELS];
+
+static size_t bytesOf(const std::vector<float> &v)
+{
+    return v.size() * sizeof(float);
+}
+
+static const ModelBuffer &modelBuffer(int id)
+{
+    ModelBuffer &b = MODEL_BUFFERS[id];
+    if (b.name) return b;
+    const OBJModel &m = OBJMODELS[id];
+    for (int k = 0; k < 3; k++) b.lo[k] = b.hi[k] = m.trianglePositions.empty() ? 0 : m.trianglePositions[k];
+    for (size_t i = 0; i < m.trianglePositions.size(); i++) {
+        float v = m.trianglePositions[i];
+        if (v < b.lo[i % 3]) b.lo[i % 3] = v;
+        if (v > b.hi[i % 3]) b.hi[i % 3] = v;
+    }
+    b.normals = bytesOf(m.trianglePositions);
+    b.texcoords = b.normals + bytesOf(m.triangleNormals);
+    glGenBuffers(1, &b.name);
+    glBindBuffer(GL_ARRAY_BUFFER, b.name);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(b.texcoords + bytesOf(m.triangleTexcoords)),
+                 nullptr, GL_STATIC_DRAW);
+    glBufferSubData(GL_ARRAY_BUFFER, 0, (GLsizeiptr)b.normals, m.trianglePositions.data());
+    glBufferSubData(GL_ARRAY_BUFFER, (GLintptr)b.normals, (GLsizeiptr)(b.texcoords - b.normals),
+                    m.triangleNormals.data());
+    glBufferSubData(GL_ARRAY_BUFFER, (GLintptr)b.texcoords,
+                    (GLsizeiptr)bytesOf(m.triangleTexcoords), m.triangleTexcoords.data());
+    return b;
+}
+
+static const void *at(size_t offset)
+{
+    return (const void *)(uintptr_t)offset;
+}
+
+// One material's triangles [first, end), from the model's buffer (bound by the caller); with
+// `send` 0 only the material's state is set. Allocates nothing.
+static void drawMaterial(const OBJModel &model, const ModelBuffer &buffer, const OBJMaterial &m,
+                         int end, bool send)
 {
     bool textured = model.noTexcoords == 0;
     setMaterial(m);
@@ -589,11 +639,11 @@ static void drawMaterial(const OBJModel &model, const OBJMaterial &m, int end)
         glEnable(GL_TEXTURE_2D);
         glBindTexture(GL_TEXTURE_2D, m.colorMap);
     }
-    glVertexPointer(3, GL_FLOAT, 0, model.trianglePositions.data());
-    glNormalPointer(GL_FLOAT, 0, model.triangleNormals.data());
-    if (textured) glTexCoordPointer(2, GL_FLOAT, 0, model.triangleTexcoords.data());
-    if (end > m.firstTriangle) glDrawArrays(GL_TRIANGLES, 3 * m.firstTriangle,
-                                            3 * (end - m.firstTriangle));
+    glVertexPointer(3, GL_FLOAT, 0, at(0));
+    glNormalPointer(GL_FLOAT, 0, at(buffer.normals));
+    if (textured) glTexCoordPointer(2, GL_FLOAT, 0, at(buffer.texcoords));
+    if (send && end > m.firstTriangle) glDrawArrays(GL_TRIANGLES, 3 * m.firstTriangle,
+                                                    3 * (end - m.firstTriangle));
     glDisableClientState(GL_VERTEX_ARRAY);
     glDisableClientState(GL_NORMAL_ARRAY);
     if (!textured) return;
@@ -613,12 +663,20 @@ void vlm_renderOBJ(int id)
     glColor4f(1, 0, 0, 1);
     if (id < 0 || id >= CURRENT_OBJ_ID) return;
     const OBJModel &model = OBJMODELS[id];
+    // The triangles are the same every frame: they live in a buffer, sent once.
+    const ModelBuffer &buffer = modelBuffer(id);
+    // A model wholly outside the view would give no pixel: it leaves the state it would leave.
+    float clip[16];
+    if (VLM_OBJ_CULL) vlm_viewClipMatrix(clip);
+    bool send = !VLM_OBJ_CULL || !vlm_boxOutsideClip(clip, buffer.lo, buffer.hi);
+    glBindBuffer(GL_ARRAY_BUFFER, buffer.name);
     glPushMatrix();
     // An int counter: every material is drawn, however many there are.
     for (int i = 0; i < model.materialCount; i++) {
         int end = i + 1 < model.materialCount ? model.materials[i + 1].firstTriangle
                                               : model.triangleCount;
-        drawMaterial(model, model.materials[i], end);
+        drawMaterial(model, buffer, model.materials[i], end, send);
     }
     glPopMatrix();
+    glBindBuffer(GL_ARRAY_BUFFER, 0); // client arrays elsewhere read from memory again
 }

@@ -1,4 +1,5 @@
-// OBJ models with MTL materials: triangle models de-indexed at load, drawn with client arrays.
+// OBJ models with MTL materials: triangle models de-indexed at load, drawn with vertex arrays
+// from one GL buffer per model, made on the model's first draw.
 // Owns the model table OBJMODELS (128 models, ids in load order, never reused or freed).
 // Every model and material library is looked up in "data.vfile" first, then read from disk.
 //
@@ -67,6 +68,10 @@ int loadMaterial_Compressed(const char *library, const char *name, OBJMaterial *
 // Reads the material from disk; returns 1.
 int loadMaterial_Native(const char *library, const char *name, OBJMaterial *material,
                         int firstTriangle);
+// 1 (the default): vlm_renderOBJ sends no triangles for a model whose box lies wholly outside
+// the view, and still sets its materials and colour. Only for programs that place vertices
+// with the model-view and projection matrices; 0 sends every model.
+extern int VLM_OBJ_CULL;
 // Draws model `id` with the current transform, one glDrawArrays per material; leaves the
 // current colour red and, after a bump-mapped textured material, texture unit 1 active.
 // An id that was never loaded draws nothing.

@@ -3,6 +3,7 @@
 #include "live.h"
 #include "system.h"
 #include "textures.h"
+#include "video.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <cmath>
@@ -160,6 +161,16 @@ void vlm_clean_exit(void)
     exit(0);
 }
 
+// The video road is asked for by the renderer through the environment, not the command line,
+// so that every argument is scanned as for any run: VLM_VIDEO_OUT=FILE (see video.h).
+static void takeVideoRoad(void)
+{
+    const char *path = getenv("VLM_VIDEO_OUT");
+    if (!path || !*path) return;
+    VLM_VIDEO_PATH = strdup(path);
+    CAPTURE = 1; // the capture clock, advanced per frame instead of per tick
+}
+
 void vlm_init(int argc, char **argv, void (*display)(void))
 {
     vlm_systemCheck(nullptr);
@@ -172,12 +183,14 @@ void vlm_init(int argc, char **argv, void (*display)(void))
         vlm_printHelp();
         vlm_clean_exit();
     }
+    takeVideoRoad();
     vlm_resolveResolution(&opts);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGBA | GLUT_DOUBLE | GLUT_DEPTH);
     openWindow(&opts);
     vlm_initRendering();
-    glutDisplayFunc(display);
+    if (VLM_VIDEO_PATH) vlm_startVideo(display);
+    glutDisplayFunc(VLM_VIDEO_PATH ? vlm_videoFrame : display);
     glutKeyboardFunc(vlm_handleKeypress);
     glutKeyboardUpFunc(vlm_handleKeyRelease);
     glutSpecialFunc(vlm_handleSpecialKeys);
@@ -185,7 +198,7 @@ void vlm_init(int argc, char **argv, void (*display)(void))
     if (VLM_EDIT_MODE) vlm_initEditMode();
     if (VLM_LIVE) vlm_liveStart();
     fflush(stdout);
-    glutTimerFunc(kTickMs, vlm_update, 0);
+    if (!VLM_VIDEO_PATH) glutTimerFunc(kTickMs, vlm_update, 0); // the video road needs no tick
     glutMainLoop();
 }
 

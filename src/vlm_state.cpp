@@ -1,6 +1,7 @@
 // Runtime state and the demo clock: the globals of vlm_state.h, reading the clock and moving it.
 #include "vlm_state.h"
 #include "live.h"
+#include "video.h"
 #include <cmath>
 #include <cstdio>
 
@@ -67,6 +68,10 @@ void vlm_skipTo(int ms)
 {
     // The clocks are unsigned: a time before the start is the start.
     if (ms < 0) ms = 0;
+    if (VLM_VIDEO_PATH) { // the video road starts where it is told, frame by frame from there
+        CAPTURE_TIMER = ms;
+        return;
+    }
     if (CAPTURE) return;
     if (!SOUND_ON) {
         SOUND_MUTE_TIMER = ms;

@@ -53,7 +53,8 @@ float vlm_Get(unsigned int key);
 // Appends one scene length in seconds and recomputes DEMO_LENGTH; a 101st is ignored with a warning.
 void vlm_setDemoLength(float seconds);
 // Moves the clock to `ms` (below 0 is 0): silent clock set; music seeked once started; nothing
-// while capturing. The one way the clock is moved by hand (start scene, arrow keys).
+// while capturing, except on the video road (VLM_VIDEO_OUT), whose clock is set. The one way the clock is
+// moved by hand (start scene, arrow keys).
 void vlm_skipTo(int ms);
 // Pauses or resumes the clock: the music (also while capturing) or the silent clock.
 // Returns 1 when the clock is now paused.

@@ -38,23 +38,27 @@ set -m
 "$src/scripts/render-video" "$stage" "$tmp/cut.mp4" 160x96 2>/dev/null &
 pid=$!
 for _ in $(seq 1 100); do
-  ls "$TMPDIR"/*/capture/*.png >/dev/null 2>&1 && break; sleep 0.2; done
+  ls "$TMPDIR"/*/frames.rgb >/dev/null 2>&1 && break; sleep 0.2; done
 kill -INT -- -$pid; wait $pid; set +m
 [ ! -e "$tmp/cut.mp4" ] || fail "interrupted render left an output file"
 ls -A "$tmp" | grep -q partial && fail "interrupted render left a partial file"
 [ -z "$(ls -A "$TMPDIR")" ] || fail "interrupted render left its frames"
-# A full disk (a 256 KB tmpfs, needs root) under the frames: the demo stops capturing with
-# its message and a non-zero status, and the script reports it and writes nothing.
+# A full disk (a 256 KB tmpfs, needs root): a video that does not fit is reported and nothing
+# is left; a capture whose frames do not fit stops with the demo's message and status 255.
 mkdir "$tmp/full"
 if mount -t tmpfs -o size=256k tmpfs "$tmp/full" 2>/dev/null; then
-  TMPDIR=$tmp/full "$src/scripts/render-video" "$stage" "$tmp/full.mp4" 160x96 --frames 400 \
+  "$src/scripts/render-video" "$stage" "$tmp/full/full.mp4" 160x96 --frames 400 \
     2>"$tmp/full.log" && fail "a render onto a full disk succeeded"
-  grep -q "Capture stopped at frame [0-9]*: capture/[0-9]*.png: No space left on device" "$tmp/full.log" \
-    || { cat "$tmp/full.log"; fail "the demo did not say capture stopped on a full disk"; }
-  grep -q "the demo stopped after [0-9]* of 400 frames with exit status 255 (Capture stopped.*): no video written" \
-    "$tmp/full.log" || { cat "$tmp/full.log"; fail "the script did not report why"; }
-  [ ! -e "$tmp/full.mp4" ] || fail "a render onto a full disk left an output file"
-  [ -z "$(ls -A "$tmp/full")" ] || fail "a render onto a full disk left its frames"
+  grep -q "no video written" "$tmp/full.log" || { cat "$tmp/full.log"; fail "the script did not report it"; }
+  [ -z "$(ls -A "$tmp/full")" ] || fail "a render onto a full disk left files: $(ls -A "$tmp/full")"
+  mkdir "$tmp/cap"
+  for entry in demo data tools data.vfile; do ln -s "$stage/$entry" "$tmp/cap/$entry"; done
+  ln -s "$tmp/full" "$tmp/cap/capture"
+  (cd "$tmp/cap" && timeout 300 xvfb-run -a -s "-screen 0 320x200x24" ./demo -nf -w 160 -h 96 -c 0 -m \
+     >"$tmp/cap.log" 2>&1); code=$?
+  [ "$code" = 255 ] || { tail -5 "$tmp/cap.log"; fail "capture on a full disk ended with $code"; }
+  grep -q "Capture stopped at frame [0-9]*: capture/[0-9]*.png: No space left on device" "$tmp/cap.log" \
+    || { tail -5 "$tmp/cap.log"; fail "the demo did not say capture stopped on a full disk"; }
   umount "$tmp/full"
 else
   echo "SKIP full disk: mounting a tmpfs needs root"

@@ -2,6 +2,7 @@
 #include "vlm.h"
 #include "live.h"
 #include "system.h"
+#include "video.h"
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <string>
@@ -17,6 +18,8 @@ static void resetModes()
     VLM_LIVE = 0;
     free(VLM_EDIT_TRACK_FILENAME);
     VLM_EDIT_TRACK_FILENAME = nullptr;
+    free(VLM_VIDEO_PATH);
+    VLM_VIDEO_PATH = nullptr;
 }
 
 // Runs the scan and the resolution on "demo" + args; returns what was printed.
@@ -114,14 +117,19 @@ TEST(CommandLine, LiveAndHelpAreScannedLikeEveryOtherOption)
 
 TEST(CommandLine, EditFileNameIsTheFrameworksOwnCopy)
 {
-    char name[] = "track.vtrack";
-    char prog[] = "demo", opt[] = "-e";
-    char *argv[] = {prog, opt, name, nullptr};
+    char name[] = "track.vtrack", video[] = "frames.rgb";
+    char prog[] = "demo", opt[] = "-e", videoOpt[] = "-v";
+    char *argv[] = {prog, opt, name, videoOpt, video, nullptr};
     resetModes();
     vlm_startOptions opts;
-    vlm_scanOptions(3, argv, &opts);
+    vlm_scanOptions(5, argv, &opts);
     name[0] = 'X';
+    video[0] = 'X';
     EXPECT_STREQ(VLM_EDIT_TRACK_FILENAME, "track.vtrack");
+    // The video road is the renderer's, asked for through the environment: "-v" is no option.
+    EXPECT_EQ(VLM_VIDEO_PATH, nullptr);
+    EXPECT_EQ(CAPTURE, 0);
+    resetModes();
 }
 
 TEST(CommandLineDeathTest, EmptyEditFileNameIsFatal)

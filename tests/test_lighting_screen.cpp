@@ -3,11 +3,14 @@
 #include "gl_context.h"
 #include "effects_screen.h"
 #include "lighting.h"
+#include "quad_batch.h"
 #include "vlm_math.h"
 #include <gtest/gtest.h>
 #include <stdlib.h>
 #include <unistd.h>
 #include <string>
+#include <vector>
+#include <GL/glu.h>
 
 static const int W = 320, H = 180;
 
@@ -328,4 +331,78 @@ TEST_F(Screen, SplineTubeSkipsItsFirstSegments)
     vlm_draw3DSpline(p0, p1, p2, 0.03f, 1.0f);
     EXPECT_EQ(rgbAt((int)(W * 0.2f), y), "255,255,255");  // x = 7.0
     EXPECT_EQ(rgbAt((int)(W * 0.6f), y), "0,0,0");        // x = 7.4
+}
+
+// ------------------------------------------------------------------ quad batches
+
+// A grid in the loop style of the scenes: single-precision counters stepped by `cell`.
+template <typename Corner> static int gridLoop(float cell, Corner corner)
+{
+    int quads = 0;
+    for (float x = -30; x < 30; x += cell) {
+        for (float z = -30; z < 30; z += cell) {
+            corner(x, 0, z);
+            corner(x, 0, z + cell);
+            corner(x + cell, 0, z + cell);
+            corner(x + cell, 0, z);
+            quads++;
+        }
+    }
+    return quads;
+}
+
+static std::vector<unsigned char> frameAfter(void (*draw)(int), int batch, GLenum polygonMode)
+{
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_DEPTH_TEST);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(45, (double)W / H, 0.1, 200);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    gluLookAt(12, 3, 12, 0, 0, 20, 0, 1, 0); // most of the grid lies behind or beside the eye
+    glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
+    glColor3f(0.2f, 0.9f, 0.6f);
+    draw(batch);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    std::vector<unsigned char> rgb(W * H * 3);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+static void drawImmediate(int)
+{
+    glBegin(GL_QUADS);
+    gridLoop(0.7f, [](float x, float y, float z) { glVertex3f(x, y, z); });
+    glEnd();
+}
+
+static int SENT = 0;
+static void drawBatch(int batch)
+{
+    SENT = vlm_quadBatchDraw(batch);
+}
+
+TEST_F(Screen, QuadBatchDrawsTheLoopsQuadsPixelForPixelAndLeavesOutWhatCannotBeSeen)
+{
+    int batch = vlm_quadBatchBegin();
+    int quads = gridLoop(0.7f, [batch](float x, float y, float z) {
+        vlm_quadBatchVertex(batch, x, y, z);
+    });
+    const float grow[3] = {0, 0, 0};
+    vlm_quadBatchEnd(batch, 16, grow);
+    EXPECT_EQ(quads, 86 * 86); // 0.7 accumulated in single precision: 86 steps, not 85.7
+    EXPECT_EQ(vlm_quadBatchQuads(batch), quads);
+    for (GLenum mode : {GL_FILL, GL_LINE}) {
+        std::vector<unsigned char> expected = frameAfter(drawImmediate, batch, mode);
+        std::vector<unsigned char> drawn = frameAfter(drawBatch, batch, mode);
+        EXPECT_TRUE(expected == drawn) << (mode == GL_FILL ? "filled" : "as lines");
+        EXPECT_GT(SENT, 0);
+        EXPECT_LT(SENT, quads / 2); // the runs behind the eye were not sent
+        size_t lit = 0;
+        for (unsigned char c : drawn) lit += c > 0;
+        EXPECT_GT(lit, drawn.size() / 20); // and the grid is on screen
+    }
+    glDisable(GL_DEPTH_TEST);
 }

@@ -1,0 +1,178 @@
+// Quad batches: recorded once, drawn by index from GL buffers, culled by runs.
+// Drawing allocates nothing after the first draw.
+#include "quad_batch.h"
+#include "view_cull.h"
+#include <GL/glew.h>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+static const int BATCH_CAPACITY = 64;
+
+// One run of consecutive quads and the box of its corners.
+struct QuadRun {
+    float lo[3], hi[3];
+    int firstIndex; // into the index buffer (4 per quad)
+    int quads;
+};
+
+struct QuadBatch {
+    std::vector<float> recorded;      // corners as recorded, 3 floats each; freed at the end
+    std::vector<QuadRun> runs;
+    GLuint vertexBuffer, indexBuffer;
+    int quads;
+    // Per draw: the index offsets and counts of the visible stretches (reused).
+    std::vector<const void *> offsets;
+    std::vector<GLsizei> counts;
+};
+
+static QuadBatch BATCHES[BATCH_CAPACITY];
+static int BATCH_COUNT = 0;
+
+int vlm_quadBatchBegin(void)
+{
+    if (BATCH_COUNT >= BATCH_CAPACITY) return -1;
+    return BATCH_COUNT++;
+}
+
+void vlm_quadBatchVertex(int batch, float x, float y, float z)
+{
+    if (batch < 0 || batch >= BATCH_COUNT) return;
+    std::vector<float> &r = BATCHES[batch].recorded;
+    r.push_back(x);
+    r.push_back(y);
+    r.push_back(z);
+}
+
+// A corner's bits: corners are shared only when exactly equal.
+static uint64_t hashCorner(const uint32_t k[3])
+{
+    uint64_t h = k[0] * 0x9E3779B97F4A7C15ull;
+    h ^= (k[1] + 0x632BE59BD9B4E019ull) * 0xC2B2AE3D27D4EB4Full;
+    h ^= (k[2] + 0x165667B19E3779F9ull) * 0x27D4EB2F165667C5ull;
+    return h ^ (h >> 31);
+}
+
+// Shared corners: `corners` gets each distinct corner once, `indices` one per recorded corner.
+// An open-addressed table of corner numbers, at most half full: a plane of 1.8 million
+// corners is shared in tens of milliseconds, at load.
+static void shareCorners(const std::vector<float> &recorded, std::vector<float> &corners,
+                         std::vector<uint32_t> &indices)
+{
+    size_t n = recorded.size() / 3, size = 16;
+    while (size < 2 * n) size *= 2;
+    std::vector<uint32_t> table(size, UINT32_MAX); // corner number, or empty
+    indices.resize(n);
+    for (size_t i = 0; i < n; i++) {
+        uint32_t key[3];
+        memcpy(key, &recorded[3 * i], sizeof key);
+        size_t slot = hashCorner(key) & (size - 1);
+        for (;; slot = (slot + 1) & (size - 1)) {
+            uint32_t c = table[slot];
+            if (c == UINT32_MAX) {
+                c = table[slot] = (uint32_t)(corners.size() / 3);
+                corners.insert(corners.end(), &recorded[3 * i], &recorded[3 * i] + 3);
+            } else if (memcmp(&corners[3 * (size_t)c], key, sizeof key) != 0) {
+                continue;
+            }
+            indices[i] = c;
+            break;
+        }
+    }
+}
+
+static void cutRuns(QuadBatch &b, int runQuads, const float grow[3])
+{
+    if (runQuads < 1) runQuads = 1;
+    for (int first = 0; first < b.quads; first += runQuads) {
+        QuadRun run;
+        run.firstIndex = 4 * first;
+        run.quads = first + runQuads <= b.quads ? runQuads : b.quads - first;
+        const float *v = &b.recorded[12 * (size_t)first];
+        for (int k = 0; k < 3; k++) run.lo[k] = run.hi[k] = v[k];
+        for (int i = 0; i < 4 * run.quads; i++) {
+            for (int k = 0; k < 3; k++) {
+                float c = v[3 * i + k];
+                if (c < run.lo[k]) run.lo[k] = c;
+                if (c > run.hi[k]) run.hi[k] = c;
+            }
+        }
+        for (int k = 0; k < 3; k++) {
+            run.lo[k] -= grow[k];
+            run.hi[k] += grow[k];
+        }
+        b.runs.push_back(run);
+    }
+}
+
+void vlm_quadBatchEnd(int batch, int runQuads, const float grow[3])
+{
+    if (batch < 0 || batch >= BATCH_COUNT) return;
+    QuadBatch &b = BATCHES[batch];
+    b.quads = (int)(b.recorded.size() / 12);
+    std::vector<float> corners;
+    std::vector<uint32_t> indices;
+    shareCorners(b.recorded, corners, indices);
+    cutRuns(b, runQuads, grow);
+    std::vector<float>().swap(b.recorded);
+    glGenBuffers(1, &b.vertexBuffer);
+    glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
+    glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(corners.size() * sizeof(float)), corners.data(),
+                 GL_STATIC_DRAW);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    glGenBuffers(1, &b.indexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indexBuffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(indices.size() * sizeof(uint32_t)),
+                 indices.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    b.offsets.reserve(b.runs.size());
+    b.counts.reserve(b.runs.size());
+}
+
+// The visible runs as stretches of the index buffer: neighbouring visible runs join.
+static int visibleStretches(QuadBatch &b)
+{
+    float clip[16];
+    vlm_viewClipMatrix(clip);
+    b.offsets.clear();
+    b.counts.clear();
+    int sent = 0, open = 0; // open: the last stretch may still grow
+    for (const QuadRun &run : b.runs) {
+        if (vlm_boxOutsideClip(clip, run.lo, run.hi)) {
+            open = 0;
+            continue;
+        }
+        if (open) {
+            b.counts.back() += 4 * run.quads;
+        } else {
+            b.offsets.push_back((const void *)(uintptr_t)(run.firstIndex * sizeof(uint32_t)));
+            b.counts.push_back(4 * run.quads);
+        }
+        open = 1;
+        sent += run.quads;
+    }
+    return sent;
+}
+
+int vlm_quadBatchDraw(int batch)
+{
+    if (batch < 0 || batch >= BATCH_COUNT) return 0;
+    QuadBatch &b = BATCHES[batch];
+    int sent = visibleStretches(b);
+    if (sent == 0) return 0;
+    glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indexBuffer);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, nullptr);
+    glMultiDrawElements(GL_QUADS, b.counts.data(), GL_UNSIGNED_INT, b.offsets.data(),
+                        (GLsizei)b.counts.size());
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return sent;
+}
+
+int vlm_quadBatchQuads(int batch)
+{
+    return batch >= 0 && batch < BATCH_COUNT ? BATCHES[batch].quads : 0;
+}

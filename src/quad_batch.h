@@ -1,0 +1,20 @@
+// Quad batches: the quads of a counted loop, recorded once into GL buffers and then drawn in
+// the order they were recorded, every time, with the runs of quads that lie wholly outside
+// the view left out. A corner that several quads share is stored once and drawn by index, so
+// each quad keeps exactly the corners its loop gave it.
+// Owns the batch table (64 batches); a batch lives until the process exits.
+#pragma once
+
+// Starts recording a new batch; returns its id (0, 1, ... in order; -1 when the table is full).
+int vlm_quadBatchBegin(void);
+// Records the next corner of the batch: four per quad, in the loop's order.
+void vlm_quadBatchVertex(int batch, float x, float y, float z);
+// Ends recording: uploads the corners and indices, and cuts the quads into runs of `runQuads`
+// for culling. `grow` (object units per axis) widens every run's box on both sides, for
+// programs that move vertices by at most that much from where the loop put them.
+void vlm_quadBatchEnd(int batch, int runQuads, const float grow[3]);
+// Draws the batch as GL_QUADS under the current state and transform, in recorded order,
+// without the runs wholly outside the view; returns the number of quads sent.
+int vlm_quadBatchDraw(int batch);
+// Quads recorded in the batch.
+int vlm_quadBatchQuads(int batch);
