@@ -1,11 +1,13 @@
 // Scenes 2 to 6: the per-frame values at their boundary times, the road and tunnel offsets
-// for negative times, the greetings line's layout, and the counted geometry as GL received it
-// (feedback of the primitives) and as it lands in pixels.
+// for negative times, the greetings line's layout, the counted geometry as GL received it
+// (feedback of the primitives) and as it lands in pixels, and what the scenes' programs from
+// data/shader make of it.
 #include "gl_context.h"
 #include "noise.h"
 #include "post_chain.h"
 #include "scene_kit.h"
 #include "scenes.h"
+#include "shader.h"
 #include <gtest/gtest.h>
 #include <cmath>
 #include <cstring>
@@ -301,4 +303,80 @@ TEST(SceneGeometry, ReactorStripReachesPastItsNominalEdges)
     EXPECT_FALSE(lit(2.52f, 0.05f));
     EXPECT_TRUE(lit(2.45f, 0.105f)) << "the 21st row";
     EXPECT_FALSE(lit(2.45f, 0.12f));
+}
+
+namespace {
+
+// A program built from the demo's own shader sources (`vert` may be null).
+int demoProgram(const char *vert, const char *frag)
+{
+    vlmTestGLContext();
+    std::string v = vert ? std::string(VLM_SOURCE_DIR) + "/" + vert : "";
+    std::string f = std::string(VLM_SOURCE_DIR) + "/" + frag;
+    return vlm_loadShader(vert ? v.c_str() : nullptr, f.c_str());
+}
+
+// A `width` x 1 RGBA texture, nearest filtering, bound to unit 0.
+GLuint rowTexture(const std::vector<unsigned char> &rgba)
+{
+    GLuint texture;
+    glGenTextures(1, &texture);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, (GLsizei)rgba.size() / 4, 1, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, rgba.data());
+    return texture;
+}
+
+void clearToBlack()
+{
+    glViewport(0, 0, 320, 180);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+} // namespace
+
+// Scene 2's cube: with "textured" at 1 the ink's shade carries the texture's luminance; at
+// 0 (its default) a bound texture changes nothing.
+TEST(SceneShaders, InkCarriesTheTextureLuminanceOnlyWhenTextured)
+{
+    int program = demoProgram("data/shader/scene01.vert", "data/shader/scene01.frag");
+    GLuint face = rowTexture({0, 0, 0, 255, 255, 255, 255, 255}); // black | white
+    auto shades = [&](float textured) {
+        clearToBlack();
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        vlm_enableShader(program);
+        vlm_shader_sendUniformValue(program, "textured", &textured, 1);
+        glNormal3f(0, 0, 1);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0), glVertex3f(-1, -1, -0.5f);
+        glTexCoord2f(1, 0), glVertex3f(1, -1, -0.5f);
+        glTexCoord2f(1, 1), glVertex3f(1, 1, -0.5f);
+        glTexCoord2f(0, 1), glVertex3f(-1, 1, -0.5f);
+        glEnd();
+        float off = 0;
+        vlm_shader_sendUniformValue(program, "textured", &off, 1);
+        vlm_disableShader();
+        glFinish();
+        unsigned char left[4], right[4];
+        vlmTestReadPixel(80, 90, left);
+        vlmTestReadPixel(239, 90, right);
+        return std::make_pair((int)left[0], (int)right[0]);
+    };
+    auto plain = shades(0), textured = shades(1);
+    EXPECT_NEAR(plain.first, plain.second, 2) << "untextured: the texture is not read";
+    EXPECT_GT(plain.first, 80);
+    EXPECT_LT(textured.first, 8) << "black texels make no shade";
+    EXPECT_NEAR(textured.second, plain.second, 2) << "white texels keep the shade";
+    glDeleteTextures(1, &face);
 }
