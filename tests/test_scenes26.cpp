@@ -2,7 +2,9 @@
 // for negative times, the greetings line's layout, the counted geometry as GL received it
 // (feedback of the primitives) and as it lands in pixels, and what the scenes' programs from
 // data/shader make of it.
+#include "effects_screen.h"
 #include "gl_context.h"
+#include "loading.h"
 #include "noise.h"
 #include "post_chain.h"
 #include "scene_kit.h"
@@ -342,6 +344,33 @@ void clearToBlack()
 }
 
 } // namespace
+
+// Whole-frame ink (shade 1, no fog) is a dark line on light paper and bright teal on dark:
+// each post program keeps the paper it was given at loading, whatever lies at the edges.
+TEST(SceneShaders, EachPostProgramKeepsThePaperGivenAtLoading)
+{
+    int light = demoProgram(nullptr, "data/shader/post.frag");
+    int dark = demoProgram(nullptr, "data/shader/post.frag");
+    loading_setPaper(light, SCENE_PAPER[1]);
+    loading_setPaper(dark, SCENE_PAPER[2]);
+    GLuint ink = rowTexture({255, 0, 0, 0, 255, 0, 0, 0});
+    for (int program : {light, dark}) {
+        clearToBlack();
+        vlm_enableShader(program);
+        float fade = 1;
+        vlm_shader_sendUniformValue(program, "fade", &fade, 1);
+        vlm_renderFullscreen(ink);
+        vlm_disableShader();
+        glFinish();
+        unsigned char p[4];
+        vlmTestReadPixel(160, 90, p);
+        if (program == light)
+            EXPECT_LT(p[1], 40) << "light paper: ink is dark";
+        else
+            EXPECT_GT(p[1], 200) << "dark paper: ink glows";
+    }
+    glDeleteTextures(1, &ink);
+}
 
 // Scene 2's cube: with "textured" at 1 the ink's shade carries the texture's luminance; at
 // 0 (its default) a bound texture changes nothing.
