@@ -11,6 +11,7 @@
 #include "scenes.h"
 #include "shader.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -343,6 +344,40 @@ void clearToBlack()
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
 }
 
+// Draws with `program` seen from straight above (world y towards the viewer) over x and z
+// in -half..half, y in -2..2 mapped to depth 1..0. The height of the highest and lowest
+// point drawn, from the depth buffer, and the share of the pixels drawn.
+struct Heights { float low = 1e9f, high = -1e9f, covered = 0; bool centre = false; };
+Heights heightsFromAbove(int program, float half, const std::function<void()> &draw)
+{
+    clearToBlack();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-half, half, -half, half, -2, 2);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRotatef(90, 1, 0, 0); // y -> eye z
+    vlm_enableShader(program);
+    draw();
+    vlm_disableShader();
+    glFinish();
+    std::vector<float> depth(320 * 180);
+    glReadPixels(0, 0, 320, 180, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    glDisable(GL_DEPTH_TEST);
+    Heights h;
+    for (size_t i = 0; i < depth.size(); i++) {
+        if (depth[i] >= 1) continue;
+        float y = (0.5f - depth[i]) * 4; // eye z = world y; depth = 0.5 - z / 4
+        h.low = std::min(h.low, y);
+        h.high = std::max(h.high, y);
+        h.covered += 1.0f / depth.size();
+    }
+    h.centre = depth[90 * 320 + 160] < 1;
+    return h;
+}
+
 } // namespace
 
 // Whole-frame ink (shade 1, no fog) is a dark line on light paper and bright teal on dark:
@@ -408,4 +443,39 @@ TEST(SceneShaders, InkCarriesTheTextureLuminanceOnlyWhenTextured)
     EXPECT_LT(textured.first, 8) << "black texels make no shade";
     EXPECT_NEAR(textured.second, plain.second, 2) << "white texels keep the shade";
     glDeleteTextures(1, &face);
+}
+
+// The cell plane of scene 0 and the strips of scene 5 lie flat at y = 0 at any time; their
+// motion is in the shading.
+TEST(SceneShaders, ThePlaneAndTheReactorStripsStayFlat)
+{
+    int plane = demoProgram("data/shader/scene0.vert", "data/shader/scene0.frag");
+    int strip = demoProgram("data/shader/scene5_1.vert", "data/shader/scene5_1.frag");
+    for (float t : {0.0f, 1.0f, 2.7f, 14.0f}) {
+        Heights h = heightsFromAbove(plane, 10, [&] {
+            sceneUniform(plane, "timer", t);
+            sceneUniform(plane, "intensity", 0.3f);
+            glBegin(GL_QUADS);
+            for (float x = -10; x < 10; x += 0.3f)
+                for (float z = -10; z < 10; z += 0.3f) {
+                    glVertex3f(x, 0, z);
+                    glVertex3f(x, 0, z + 0.3f);
+                    glVertex3f(x + 0.3f, 0, z + 0.3f);
+                    glVertex3f(x + 0.3f, 0, z);
+                }
+            glEnd();
+        });
+        EXPECT_GT(h.covered, 0.99f) << "plane at t = " << t;
+        EXPECT_NEAR(h.low, 0, 0.01f) << "plane at t = " << t;
+        EXPECT_NEAR(h.high, 0, 0.01f) << "plane at t = " << t;
+        h = heightsFromAbove(strip, 4, [&] {
+            sceneUniform(strip, "timer", t);
+            sceneUniform(strip, "intensity", 0.01f);
+            scene5_drawStrip(0.01f);
+        });
+        EXPECT_TRUE(h.centre) << "strip at t = " << t << " covers its own middle";
+        EXPECT_NEAR(h.covered, 5.01f * 0.21f / 64, 0.01f) << "strip at t = " << t;
+        EXPECT_NEAR(h.low, 0, 0.01f) << "strip at t = " << t;
+        EXPECT_NEAR(h.high, 0, 0.01f) << "strip at t = " << t;
+    }
 }
