@@ -5,6 +5,7 @@
 #include "fbo.h"
 #include "noise.h"
 #include "post_chain.h"
+#include "scenes.h"
 #include "shader.h"
 #include "vlm.h"
 #include <GL/glew.h>
@@ -50,11 +51,25 @@ int loading_windowTarget(void)
     return vlm_loadFBO((int)vlm_Get(VLM_GET_WIDTH), (int)vlm_Get(VLM_GET_HEIGHT));
 }
 
+// Scenes 1 and 3 clear to white; the others to black.
+const float SCENE_PAPER[DIRECTOR_SCENES] = {0, 1, 0, 1, 0, 0, 0};
+
+void loading_setPaper(int program, float paper)
+{
+    vlm_enableShader(program);
+    vlm_shader_sendUniformValue(program, "paper", &paper, 1);
+    vlm_disableShader();
+}
+
 void loading_stageScenes(void)
 {
+    static SceneIds (*const ids[DIRECTOR_SCENES])(void) = {
+        scene0_ids, scene1_ids, scene2_ids, scene3_ids, scene4_ids, scene5_ids, scene6_ids};
     for (int N = 0; N < DIRECTOR_SCENES; N++) {
         SCENE_LOADS[N]();
         sceneTime[N] = SCENE_DURATIONS[N];
+        // A program keeps its uniforms: the paper is told once, "fade" every frame.
+        loading_setPaper(ids[N]().shaders[1], SCENE_PAPER[N]);
     }
 }
 

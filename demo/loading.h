@@ -1,7 +1,8 @@
 // Staged loading: one stage per frame behind a white noise ribbon, until the bar is full.
-// Stage 1 runs every scene's loading step in scene order (the ids follow that order) and
-// stores the scene durations; stage 2 builds the chain programs, stage 4 opens the music,
-// stage 5 makes the chain's render targets. Reads its files from the working directory.
+// Stage 1 runs every scene's loading step in scene order (the ids follow that order), gives
+// each post program its paper and stores the scene durations; stage 2 builds the chain
+// programs, stage 4 opens the music, stage 5 makes the chain's render targets. Reads its
+// files from the working directory.
 #pragma once
 
 // Stage counters (tested and incremented, in this order, each frame while loading) and the
@@ -25,6 +26,11 @@ extern const char *const LINES_VERT, *const LINES_FRAG;
 extern const char *const POST_FRAG;
 // A render target of the window's size, read again for every target.
 int loading_windowTarget(void);
+
+// The paper each scene draws on, 0 dark or 1 light, sent once as "paper" to its post program.
+extern const float SCENE_PAPER[];
+// Sets "paper" on `program`, leaving no program in use.
+void loading_setPaper(int program, float paper);
 
 // The stages' work at the current window size.
 void loading_stageScenes(void);  // stage 1: every scene's loading step and its duration

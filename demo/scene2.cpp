@@ -122,7 +122,9 @@ void sceneBlock2(void)
     glPushMatrix();
     glTranslatef(P.x, P.y, 0);
     glRotatef(90, 1, 0, 0);
+    sceneUniform(scene2_shader2, "textured", 1); // its face is in its texture
     vlm_renderOBJ(smile2);
+    sceneUniform(scene2_shader2, "textured", 0);
     glPopMatrix();
     glPopMatrix();
     vlm_setLight0(0);

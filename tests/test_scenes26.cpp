@@ -1,12 +1,17 @@
 // Scenes 2 to 6: the per-frame values at their boundary times, the road and tunnel offsets
-// for negative times, the greetings line's layout, and the counted geometry as GL received it
-// (feedback of the primitives) and as it lands in pixels.
+// for negative times, the greetings line's layout, the counted geometry as GL received it
+// (feedback of the primitives) and as it lands in pixels, and what the scenes' programs from
+// data/shader make of it.
+#include "effects_screen.h"
 #include "gl_context.h"
+#include "loading.h"
 #include "noise.h"
 #include "post_chain.h"
 #include "scene_kit.h"
 #include "scenes.h"
+#include "shader.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -301,4 +306,176 @@ TEST(SceneGeometry, ReactorStripReachesPastItsNominalEdges)
     EXPECT_FALSE(lit(2.52f, 0.05f));
     EXPECT_TRUE(lit(2.45f, 0.105f)) << "the 21st row";
     EXPECT_FALSE(lit(2.45f, 0.12f));
+}
+
+namespace {
+
+// A program built from the demo's own shader sources (`vert` may be null).
+int demoProgram(const char *vert, const char *frag)
+{
+    vlmTestGLContext();
+    std::string v = vert ? std::string(VLM_SOURCE_DIR) + "/" + vert : "";
+    std::string f = std::string(VLM_SOURCE_DIR) + "/" + frag;
+    return vlm_loadShader(vert ? v.c_str() : nullptr, f.c_str());
+}
+
+// A `width` x 1 RGBA texture, nearest filtering, bound to unit 0.
+GLuint rowTexture(const std::vector<unsigned char> &rgba)
+{
+    GLuint texture;
+    glGenTextures(1, &texture);
+    glActiveTexture(GL_TEXTURE0);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA, (GLsizei)rgba.size() / 4, 1, 0, GL_RGBA,
+                 GL_UNSIGNED_BYTE, rgba.data());
+    return texture;
+}
+
+void clearToBlack()
+{
+    glViewport(0, 0, 320, 180);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    glClearColor(0, 0, 0, 1);
+    glClearDepth(1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+// Draws with `program` seen from straight above (world y towards the viewer) over x and z
+// in -half..half, y in -2..2 mapped to depth 1..0. The height of the highest and lowest
+// point drawn, from the depth buffer, and the share of the pixels drawn.
+struct Heights { float low = 1e9f, high = -1e9f, covered = 0; bool centre = false; };
+Heights heightsFromAbove(int program, float half, const std::function<void()> &draw)
+{
+    clearToBlack();
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LESS);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-half, half, -half, half, -2, 2);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glRotatef(90, 1, 0, 0); // y -> eye z
+    vlm_enableShader(program);
+    draw();
+    vlm_disableShader();
+    glFinish();
+    std::vector<float> depth(320 * 180);
+    glReadPixels(0, 0, 320, 180, GL_DEPTH_COMPONENT, GL_FLOAT, depth.data());
+    glDisable(GL_DEPTH_TEST);
+    Heights h;
+    for (size_t i = 0; i < depth.size(); i++) {
+        if (depth[i] >= 1) continue;
+        float y = (0.5f - depth[i]) * 4; // eye z = world y; depth = 0.5 - z / 4
+        h.low = std::min(h.low, y);
+        h.high = std::max(h.high, y);
+        h.covered += 1.0f / depth.size();
+    }
+    h.centre = depth[90 * 320 + 160] < 1;
+    return h;
+}
+
+} // namespace
+
+// Whole-frame ink (shade 1, no fog) is a dark line on light paper and bright teal on dark:
+// each post program keeps the paper it was given at loading, whatever lies at the edges.
+TEST(SceneShaders, EachPostProgramKeepsThePaperGivenAtLoading)
+{
+    int light = demoProgram(nullptr, "data/shader/post.frag");
+    int dark = demoProgram(nullptr, "data/shader/post.frag");
+    loading_setPaper(light, SCENE_PAPER[1]);
+    loading_setPaper(dark, SCENE_PAPER[2]);
+    GLuint ink = rowTexture({255, 0, 0, 0, 255, 0, 0, 0});
+    for (int program : {light, dark}) {
+        clearToBlack();
+        vlm_enableShader(program);
+        float fade = 1;
+        vlm_shader_sendUniformValue(program, "fade", &fade, 1);
+        vlm_renderFullscreen(ink);
+        vlm_disableShader();
+        glFinish();
+        unsigned char p[4];
+        vlmTestReadPixel(160, 90, p);
+        if (program == light)
+            EXPECT_LT(p[1], 40) << "light paper: ink is dark";
+        else
+            EXPECT_GT(p[1], 200) << "dark paper: ink glows";
+    }
+    glDeleteTextures(1, &ink);
+}
+
+// Scene 2's cube: with "textured" at 1 the ink's shade carries the texture's luminance; at
+// 0 (its default) a bound texture changes nothing.
+TEST(SceneShaders, InkCarriesTheTextureLuminanceOnlyWhenTextured)
+{
+    int program = demoProgram("data/shader/scene01.vert", "data/shader/scene01.frag");
+    GLuint face = rowTexture({0, 0, 0, 255, 255, 255, 255, 255}); // black | white
+    auto shades = [&](float textured) {
+        clearToBlack();
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        vlm_enableShader(program);
+        vlm_shader_sendUniformValue(program, "textured", &textured, 1);
+        glNormal3f(0, 0, 1);
+        glBegin(GL_QUADS);
+        glTexCoord2f(0, 0), glVertex3f(-1, -1, -0.5f);
+        glTexCoord2f(1, 0), glVertex3f(1, -1, -0.5f);
+        glTexCoord2f(1, 1), glVertex3f(1, 1, -0.5f);
+        glTexCoord2f(0, 1), glVertex3f(-1, 1, -0.5f);
+        glEnd();
+        float off = 0;
+        vlm_shader_sendUniformValue(program, "textured", &off, 1);
+        vlm_disableShader();
+        glFinish();
+        unsigned char left[4], right[4];
+        vlmTestReadPixel(80, 90, left);
+        vlmTestReadPixel(239, 90, right);
+        return std::make_pair((int)left[0], (int)right[0]);
+    };
+    auto plain = shades(0), textured = shades(1);
+    EXPECT_NEAR(plain.first, plain.second, 2) << "untextured: the texture is not read";
+    EXPECT_GT(plain.first, 80);
+    EXPECT_LT(textured.first, 8) << "black texels make no shade";
+    EXPECT_NEAR(textured.second, plain.second, 2) << "white texels keep the shade";
+    glDeleteTextures(1, &face);
+}
+
+// The cell plane of scene 0 and the strips of scene 5 lie flat at y = 0 at any time; their
+// motion is in the shading.
+TEST(SceneShaders, ThePlaneAndTheReactorStripsStayFlat)
+{
+    int plane = demoProgram("data/shader/scene0.vert", "data/shader/scene0.frag");
+    int strip = demoProgram("data/shader/scene5_1.vert", "data/shader/scene5_1.frag");
+    for (float t : {0.0f, 1.0f, 2.7f, 14.0f}) {
+        Heights h = heightsFromAbove(plane, 10, [&] {
+            sceneUniform(plane, "timer", t);
+            sceneUniform(plane, "intensity", 0.3f);
+            glBegin(GL_QUADS);
+            for (float x = -10; x < 10; x += 0.3f)
+                for (float z = -10; z < 10; z += 0.3f) {
+                    glVertex3f(x, 0, z);
+                    glVertex3f(x, 0, z + 0.3f);
+                    glVertex3f(x + 0.3f, 0, z + 0.3f);
+                    glVertex3f(x + 0.3f, 0, z);
+                }
+            glEnd();
+        });
+        EXPECT_GT(h.covered, 0.99f) << "plane at t = " << t;
+        EXPECT_NEAR(h.low, 0, 0.01f) << "plane at t = " << t;
+        EXPECT_NEAR(h.high, 0, 0.01f) << "plane at t = " << t;
+        h = heightsFromAbove(strip, 4, [&] {
+            sceneUniform(strip, "timer", t);
+            sceneUniform(strip, "intensity", 0.01f);
+            scene5_drawStrip(0.01f);
+        });
+        EXPECT_TRUE(h.centre) << "strip at t = " << t << " covers its own middle";
+        EXPECT_NEAR(h.covered, 5.01f * 0.21f / 64, 0.01f) << "strip at t = " << t;
+        EXPECT_NEAR(h.low, 0, 0.01f) << "strip at t = " << t;
+        EXPECT_NEAR(h.high, 0, 0.01f) << "strip at t = " << t;
+    }
 }

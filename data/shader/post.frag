@@ -5,23 +5,14 @@
 // of it at 0), which fades to black by -1; above 1 is a flash that makes everything glow.
 uniform sampler2D picture; // unit 0
 uniform float fade;
+uniform float paper;       // the scene's paper: 0 dark, 1 light; set once per program
 
 float luma(vec3 c) { return dot(c, vec3(0.299, 0.587, 0.114)); }
-
-// Adds the brightness of the paper at `uv` to x and one sample to y; ink is not paper.
-vec2 paperAt(vec2 uv)
-{
-    vec4 s = texture2D(picture, uv);
-    return s.a < 0.5 ? vec2(0.0) : vec2(luma(s.rgb), 1.0);
-}
 
 void main()
 {
     vec4 s = texture2D(picture, gl_TexCoord[0].st);
-    // The edges of the frame tell light paper from dark; taps that land on ink abstain.
-    vec2 paper = paperAt(vec2(0.015, 0.5)) + paperAt(vec2(0.985, 0.5)) +
-                 paperAt(vec2(0.5, 0.03)) + paperAt(vec2(0.5, 0.97));
-    bool lightPaper = paper.x > 0.5 * paper.y && paper.y > 0.0;
+    bool lightPaper = paper > 0.5;
 
     vec3 pic;
     float glow;
