@@ -352,8 +352,34 @@ static GLuint linkRebuilt(const ShaderEntry *next, const char *path)
     return 0;
 }
 
+// Gives the float uniforms (float to vec4) that `from` and `to` both have `from`'s values, so
+// that values a program was given once at loading survive a rebuild. Leaves `to` current.
+static void keepUniformValues(GLuint from, GLuint to)
+{
+    GLint count = 0;
+    glGetProgramiv(from, GL_ACTIVE_UNIFORMS, &count);
+    glUseProgram(to);
+    for (GLint i = 0; i < count; i++) {
+        char name[256];
+        GLint size = 0;
+        GLenum type = 0;
+        glGetActiveUniform(from, (GLuint)i, sizeof name, nullptr, &size, &type, name);
+        int components = type == GL_FLOAT ? 1 : type == GL_FLOAT_VEC2 ? 2 : type == GL_FLOAT_VEC3 ? 3
+                       : type == GL_FLOAT_VEC4 ? 4 : 0;
+        GLint at = glGetUniformLocation(to, name);
+        if (!components || size != 1 || at < 0) continue;
+        GLfloat value[4];
+        glGetUniformfv(from, glGetUniformLocation(from, name), value);
+        if (components == 1) glUniform1fv(at, 1, value);
+        if (components == 2) glUniform2fv(at, 1, value);
+        if (components == 3) glUniform3fv(at, 1, value);
+        if (components == 4) glUniform4fv(at, 1, value);
+    }
+}
+
 // Rebuilds program `index` with `text` as the source of its stages read from `path`. The entry
-// changes only when the new build compiles and links.
+// changes only when the new build compiles and links; the new build keeps the old one's float
+// uniform values.
 static bool rebuildProgram(int index, const char *path, const char *text)
 {
     ShaderEntry *entry = &shader[index];
@@ -373,6 +399,10 @@ static bool rebuildProgram(int index, const char *path, const char *text)
         }
     }
     if (!next.program) return false;
+    GLint current = 0;
+    glGetIntegerv(GL_CURRENT_PROGRAM, &current);
+    keepUniformValues(entry->program, next.program);
+    glUseProgram((GLuint)current == entry->program ? next.program : (GLuint)current);
     glDeleteProgram(entry->program); // GL frees it once it is no longer current
     *entry = next;
     return true;

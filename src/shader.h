@@ -24,8 +24,8 @@ bool vlm_shaderUsesFile(const char *path);
 // Live editing: rebuilds every program built from `path` with `text` (zero-terminated) as that
 // file's source, keeping each program's index. A build that fails to compile or link is
 // dropped with a "[/] <path> line <n>: " warning and the log; the program keeps its last good
-// build. Uniforms of a rebuilt program start again from their defaults. Returns the number of
-// programs rebuilt.
+// build. A rebuilt program keeps the values of the float uniforms both builds have (others start
+// from their defaults). Returns the number of programs rebuilt.
 int vlm_reloadShaderSource(const char *path, const char *text);
 // GL program object of a table entry (for tests and diagnostics).
 unsigned vlm_shaderProgram(int index);

@@ -216,6 +216,18 @@ TEST_F(GLTest, LiveRebuildRecoloursEveryProgramOfTheFileUnderItsIndexAndKeepsThe
 
     EXPECT_EQ(vlm_reloadShaderSource("live.frag", "void main() { gl_FragColor = vec4(0, 0, 1, 1); }\n"), 2);
     expectPrograms({a, b}, 0, 0, 255, "the next good save takes effect");
+
+    // A value given once at loading (as each scene's post program gets its paper) survives.
+    const char *given = "uniform float green;\nvoid main() { gl_FragColor = vec4(0, green, 0, 1); }\n";
+    EXPECT_EQ(vlm_reloadShaderSource("live.frag", given), 2);
+    float one = 1;
+    for (int program : {a, b}) {
+        vlm_enableShader(program);
+        vlm_shader_sendUniformValue(program, "green", &one, 1);
+        vlm_disableShader();
+    }
+    EXPECT_EQ(vlm_reloadShaderSource("live.frag", given), 2);
+    expectPrograms({a, b}, 0, 255, 0, "a uniform given before the rebuild is kept");
 }
 
 TEST_F(GLTest, LiveLooseSourceWinsOverItsPackedCopy)
