@@ -40,7 +40,8 @@ float director_sceneClock(void);
 enum SceneChange { SCENE_STAYS = 0, SCENE_FORWARD, SCENE_BACK, DEMO_END };
 // The end-of-block test of scene N at scene time t: past its duration the next scene takes
 // over (loadingTime += duration); scenes 1..6 below -3 s step back (loadingTime -= previous
-// duration). Scene 6 running out is DEMO_END (queue and loadingTime unchanged).
+// duration). Scene 6 running out is DEMO_END, after the same hand-over (queue 7, loadingTime
+// past the demo), so the process ends with the clock where the next scene would begin.
 SceneChange director_sceneChange(int N, float t);
 // Runs the scene blocks 0..6 in order; block N runs when queue equals N at its test, so a
 // forward change lets the next block run in the same frame.
