@@ -19,13 +19,18 @@ set(CMAKE_IGNORE_PATH /usr/lib/x86_64-linux-gnu /lib/x86_64-linux-gnu)
 # pkg-config: the i386 .pc files, the architecture-free ones, and one of our own for FTGL,
 # whose Debian -dev package cannot be installed for two architectures at once: its headers
 # serve both, and the i386 library comes from libftgl2:i386, linked through this tree.
-set(VLM_I386_EXTRA ${CMAKE_BINARY_DIR}/i386-extra)
-if(NOT EXISTS ${VLM_I386_EXTRA}/ftgl.pc)
-  file(MAKE_DIRECTORY ${VLM_I386_EXTRA})
-  file(CREATE_LINK /usr/lib/i386-linux-gnu/libftgl.so.2 ${VLM_I386_EXTRA}/libftgl.so SYMBOLIC)
-  file(WRITE ${VLM_I386_EXTRA}/ftgl.pc "Name: FTGL\nDescription: FTGL for i386\nVersion: 2.4.0\n\
+# CMake reads this file again for every check it compiles, each in a scratch folder of its own
+# that is removed afterwards: the pkg-config path is set from the real build tree only.
+get_property(VLM_IN_TRY_COMPILE GLOBAL PROPERTY IN_TRY_COMPILE)
+if(NOT VLM_IN_TRY_COMPILE)
+  set(VLM_I386_EXTRA ${CMAKE_BINARY_DIR}/i386-extra)
+  if(NOT EXISTS ${VLM_I386_EXTRA}/ftgl.pc)
+    file(MAKE_DIRECTORY ${VLM_I386_EXTRA})
+    file(CREATE_LINK /usr/lib/i386-linux-gnu/libftgl.so.2 ${VLM_I386_EXTRA}/libftgl.so SYMBOLIC)
+    file(WRITE ${VLM_I386_EXTRA}/ftgl.pc "Name: FTGL\nDescription: FTGL for i386\nVersion: 2.4.0\n\
 Requires.private: freetype2\nLibs: -L${VLM_I386_EXTRA} -lftgl\n\
 Cflags: -I/usr/include -I/usr/include/FTGL\n")
+  endif()
+  set(ENV{PKG_CONFIG_LIBDIR}
+      "${VLM_I386_EXTRA}:/usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig")
 endif()
-set(ENV{PKG_CONFIG_LIBDIR}
-    "${VLM_I386_EXTRA}:/usr/lib/i386-linux-gnu/pkgconfig:/usr/share/pkgconfig")
