@@ -1,6 +1,6 @@
-// The picture's way to the window: each scene's post pass into VLM_PP entry 0, the three
-// intermediate passes (bright pass, horizontal and vertical blur), the final composite with
-// its black bands, and the accumulation step that ends every frame.
+// The picture's way to the window: each scene's post pass into VLM_PP entry 0, the glow
+// passes (horizontal blur of the bright picture, vertical blur plus the glow source), the final
+// composite with its black bands, and the accumulation step that ends every frame.
 #include "post_chain.h"
 #include "director.h"
 #include "effects_screen.h"
@@ -13,9 +13,10 @@
 float VLM_SCREEN_RGBDIST = 0, VLM_SCREEN_DIST = 0, VLM_SCREEN_WOBBLE = 0, VLM_SCREEN_FADE = 0;
 int VLM_PP[5][4];
 
-// Every pass draws one quad at depth 0.5 into a target just cleared to depth 1: the depth
-// test always passes, so with it off the pass writes the same colours without reading and
-// writing a depth buffer it never needs. The caller's setting comes back afterwards.
+// Every pass draws one quad over its whole target with the depth test off and blending off
+// (nothing in the demo blends): it writes every pixel without reading what was there, so its
+// target is bound without the clear, and without reading or writing a depth buffer it never
+// needs. The caller's depth setting comes back afterwards.
 static void fullscreenWithoutDepth(unsigned texture)
 {
     GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
@@ -24,29 +25,79 @@ static void fullscreenWithoutDepth(unsigned texture)
     if (depth) glEnable(GL_DEPTH_TEST);
 }
 
+// Binds `index` for a pass that overwrites it; a target that would blend with what it holds
+// is cleared as vlm_enableFBO clears it.
+static void bindForPass(int index, int outputs, float grey, unsigned textures[2])
+{
+    if (!glIsEnabled(GL_BLEND)) {
+        vlm_enableFBOUncleared(index, outputs, textures);
+    } else if (outputs == 2) {
+        vlm_enableMultiTargetFBO(index, grey, grey, grey, textures);
+    } else {
+        textures[0] = vlm_enableFBO(index, grey, grey, grey);
+        textures[1] = vlm_fboTexture(index, 1);
+    }
+}
+
+// The passes before the composite read their textures at texel centres only: unfiltered reads
+// there give the texel a linear filter would, at a quarter of the reads. A sampler object
+// bound to the unit overrides the texture's own filter for the pass; without sampler objects
+// the linear filter stays and gives the same picture, only slower.
+static void readUnfiltered(unsigned unit, bool on)
+{
+    static GLuint sampler = 0;
+    static bool made = false;
+    if (!made) {
+        made = true;
+        if (GLEW_ARB_sampler_objects) {
+            glGenSamplers(1, &sampler);
+            glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+            glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+            glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+            glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+        }
+    }
+    if (sampler) glBindSampler(unit, on ? sampler : 0);
+}
+
 void postChain_scenePass(int postShader, float fade, unsigned fbotex)
 {
     unsigned textures[2];
-    vlm_enableMultiTargetFBO(VLM_PP[0][PP_TARGET], 1, 1, 1, textures);
+    bindForPass(VLM_PP[0][PP_TARGET], 2, 1, textures);
     VLM_PP[0][PP_TEXTURE0] = (int)textures[0];
     VLM_PP[0][PP_TEXTURE1] = (int)textures[1];
     vlm_enableShader(postShader);
     vlm_shader_sendUniformValue(postShader, "fade", &fade, 1);
+    readUnfiltered(0, true);
     fullscreenWithoutDepth(fbotex);
+    readUnfiltered(0, false);
     vlm_disableShader();
 }
 
-// One intermediate pass: `source` through entry `entry`'s program into its own target.
-// `uniform` (when named) receives `value` as an integer.
-static void chainPass(int entry, unsigned source, const char *uniform, int value)
+// One intermediate pass: `source` (unit 0) through entry `entry`'s program into its own
+// target; `second` (when not 0) is bound on unit 1 as "glowSource". `uniform` receives
+// `value` as an integer.
+static void chainPass(int entry, unsigned source, unsigned second, const char *uniform, int value)
 {
     int *pp = VLM_PP[entry];
-    pp[PP_TEXTURE0] = (int)vlm_enableFBO(pp[PP_TARGET], 0, 0, 0);
+    unsigned textures[2];
+    bindForPass(pp[PP_TARGET], 1, 0, textures);
+    pp[PP_TEXTURE0] = (int)textures[0];
     glPushMatrix();
     glColor4f(1, 1, 1, 1);
     vlm_enableShader(pp[PP_PROGRAM]);
-    if (uniform) vlm_shader_sendUniformInt(pp[PP_PROGRAM], uniform, value);
+    vlm_shader_sendUniformInt(pp[PP_PROGRAM], uniform, value);
+    if (second) {
+        vlm_shader_sendUniformInt(pp[PP_PROGRAM], "glowSource", 1);
+        glActiveTexture(GL_TEXTURE1);
+        glBindTexture(GL_TEXTURE_2D, second);
+        glActiveTexture(GL_TEXTURE0);
+        readUnfiltered(1, true);
+    }
+    readUnfiltered(0, true);
     fullscreenWithoutDepth(source);
+    readUnfiltered(0, false);
+    if (second) readUnfiltered(1, false);
     vlm_disableShader();
     glPopMatrix();
 }
@@ -109,9 +160,11 @@ static void finalPass(void)
 
 void postChain_toWindow(int W, int H)
 {
-    chainPass(1, (unsigned)VLM_PP[0][PP_TEXTURE0], nullptr, 0);
-    chainPass(2, (unsigned)VLM_PP[1][PP_TEXTURE0], "Width", W);
-    chainPass(3, (unsigned)VLM_PP[2][PP_TEXTURE0], "Height", H);
+    // The bright pass is made inside the horizontal blur, which reads the glow source
+    // directly: entry 1's target is not drawn.
+    unsigned glowSource = (unsigned)VLM_PP[0][PP_TEXTURE1];
+    chainPass(2, glowSource, 0, "Width", W);
+    chainPass(3, (unsigned)VLM_PP[2][PP_TEXTURE0], glowSource, "Height", H);
     vlm_disableFBO(0, 0, 0);
     finalPass();
 }

@@ -73,17 +73,23 @@ int vlm_loadFBO(int width, int height)
     return index;
 }
 
-// Clears the bound target and sets the 3D matrices every scene starts from.
-static void clearAndReset(float red, float green, float blue)
+// The 3D matrices every scene starts from, with texture unit 0 active.
+static void resetMatrices(void)
 {
-    glClearColor(red, green, blue, 1.0f);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glActiveTexture(GL_TEXTURE0);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
     gluPerspective(45.0, (double)(vlm_Get(VLM_GET_WIDTH) / vlm_Get(VLM_GET_HEIGHT)), 0.1, 200.0);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
+}
+
+// Clears the bound target and sets the 3D matrices.
+static void clearAndReset(float red, float green, float blue)
+{
+    glClearColor(red, green, blue, 1.0f);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    resetMatrices();
 }
 
 // The window's viewport while a target is bound; a target is drawn through a viewport of its
@@ -112,23 +118,38 @@ static const FboEntry *entryOf(int index)
     return index >= 0 && index < CURRENT_ID ? &fbo[index] : &window;
 }
 
-unsigned vlm_enableFBO(int index, float red, float green, float blue)
+// Binds the target (the window for an index never handed out) drawing into `outputs` (1 or 2)
+// of its colour textures.
+static const FboEntry *bindOutputs(int index, int outputs)
 {
+    static const GLenum both[2] = {GL_COLOR_ATTACHMENT0_EXT, GL_COLOR_ATTACHMENT1_EXT};
     const FboEntry *entry = entryOf(index);
     bindFramebuffer(entry);
-    glDrawBuffer(entry->framebuffer ? GL_COLOR_ATTACHMENT0_EXT : GL_BACK);
+    if (!entry->framebuffer) glDrawBuffer(GL_BACK);
+    else if (outputs == 2) glDrawBuffers(2, both);
+    else glDrawBuffer(GL_COLOR_ATTACHMENT0_EXT);
+    return entry;
+}
+
+unsigned vlm_enableFBO(int index, float red, float green, float blue)
+{
+    const FboEntry *entry = bindOutputs(index, 1);
     clearAndReset(red, green, blue);
     return entry->texture0;
 }
 
 void vlm_enableMultiTargetFBO(int index, float red, float green, float blue, unsigned textures[2])
 {
-    static const GLenum both[2] = {GL_COLOR_ATTACHMENT0_EXT, GL_COLOR_ATTACHMENT1_EXT};
-    const FboEntry *entry = entryOf(index);
-    bindFramebuffer(entry);
-    if (entry->framebuffer) glDrawBuffers(2, both);
-    else glDrawBuffer(GL_BACK);
+    const FboEntry *entry = bindOutputs(index, 2);
     clearAndReset(red, green, blue);
+    textures[0] = entry->texture0;
+    textures[1] = entry->texture1;
+}
+
+void vlm_enableFBOUncleared(int index, int outputs, unsigned textures[2])
+{
+    const FboEntry *entry = bindOutputs(index, outputs);
+    resetMatrices();
     textures[0] = entry->texture0;
     textures[1] = entry->texture1;
 }

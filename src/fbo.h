@@ -12,6 +12,10 @@ int vlm_loadFBO(int width, int height);
 unsigned vlm_enableFBO(int index, float red, float green, float blue);
 // As vlm_enableFBO but drawing into both colour textures; stores them in textures[0..1].
 void vlm_enableMultiTargetFBO(int index, float red, float green, float blue, unsigned textures[2]);
+// As vlm_enableFBO (`outputs` 1) or vlm_enableMultiTargetFBO (2) but without the clear:
+// colour and depth keep what they held. For a pass that draws over every pixel of the target
+// anyway. Stores both colour textures in textures[0..1].
+void vlm_enableFBOUncleared(int index, int outputs, unsigned textures[2]);
 // Back to the window's back buffer and viewport, cleared to (r, g, b, 1) and depth.
 void vlm_disableFBO(float red, float green, float blue);
 // A depth-only target: its "colour texture 0" is a depth texture. Returns its index.

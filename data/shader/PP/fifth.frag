@@ -1,10 +1,10 @@
 #version 120
 // The composite onto the window: the picture with a slow wobble, thin tearing bands and a
-// chromatic split, plus the blurred glow (Texture1) and a touch of the sharp glow source
-// (Texture2); highlights are rolled off softly and the corners darkened.
+// chromatic split, plus the glow (Texture1: the blurred glow and a touch of the sharp glow
+// source, added by the vertical blur); highlights are rolled off softly and the corners
+// darkened. Texture2 (the glow source) is bound but already in Texture1.
 uniform sampler2D Texture0; // picture
-uniform sampler2D Texture1; // blurred glow
-uniform sampler2D Texture2; // glow source
+uniform sampler2D Texture1; // glow
 uniform float timer;          // music time, seconds
 uniform float wobble_ammount; // slow sway, about -6..6
 uniform float dist_ammount;   // tearing, about -0.6..0.6
@@ -25,7 +25,7 @@ void main()
                   texture2D(Texture0, clamp(uv, lo, hi)).g,
                   texture2D(Texture0, clamp(uv - split, lo, hi)).b);
     uv = clamp(uv, lo, hi);
-    c += texture2D(Texture1, uv).rgb * 1.5 + texture2D(Texture2, uv).rgb * 0.25;
+    c += texture2D(Texture1, uv).rgb;
     vec3 over = max(c - 0.9, 0.0);
     c = min(c, 0.9) + 0.1 * (1.0 - exp(-over * 10.0));
     vec2 d = gl_TexCoord[0].st - 0.5;

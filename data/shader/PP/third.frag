@@ -1,37 +1,34 @@
 #version 130
-// The horizontal half of the glow blur: a 5-texel binomial kernel in 3 bilinear taps, spread
-// over twice the texel distance for a wider glow at the cost of a small one. The taps lie on
-// this pixel's row, so each one is the mix of two texels of the row, which a linear filter
-// reads as four: the mixes are made here from unfiltered reads, 5 of them instead of 12.
-uniform sampler2D source;
-uniform int Width; // window size in pixels along the blur
+// The horizontal half of the glow blur, with the bright pass folded in: a 5-texel binomial
+// kernel in 3 taps, spread over twice the texel distance for a wider glow at the cost of a
+// small one. Each texel's bright value (the glow source with a small knee cut off) is made
+// here as it is read, so the bright picture never needs a target and a pass of its own. The
+// side taps lie on this pixel's row: each one is the mix of two texels of the row as a
+// linear filter would make it, from reads at texel centres (unfiltered, 2 instead of 4).
+uniform sampler2D source; // the scene's glow source (picture times glow), read at texel centres
+uniform int Width;        // the window's width; the blur goes by its source's size instead,
+                          // which stays at the loading-time size when the window is resized
 
-// Texel column `i` of a texture `n` wide, repeating as the texture does.
-int column(float i, float n)
+vec3 bright(vec2 st)
 {
-    return int(i - n * floor(i / n));
+    return max(texture2D(source, st).rgb - 0.03, 0.0);
 }
 
-// The source `offset` (texture units) along the blur, as a linear filter reads it; the edge
-// texel repeats rather than the texture wrapping round to the far side.
-vec3 tap(vec2 uv, float offset, vec2 size, int row)
+// The bright picture `offset` (texture units) along the row at height v, as a linear filter
+// reads it; the edge texel repeats rather than the texture wrapping round to the far side.
+vec3 tap(vec2 uv, float offset, float n)
 {
-    float lo = 0.5 / float(Width);
-    float x = clamp(uv.x + offset, lo, 1.0 - lo) * size.x - 0.5;
+    float lo = 0.5 / n;
+    float x = clamp(uv.x + offset, lo, 1.0 - lo) * n - 0.5;
     float i = floor(x);
-    vec3 a = texelFetch(source, ivec2(column(i, size.x), row), 0).rgb;
-    vec3 b = texelFetch(source, ivec2(column(i + 1.0, size.x), row), 0).rgb;
-    return mix(a, b, x - i);
+    return mix(bright(vec2((i + 0.5) / n, uv.y)), bright(vec2((i + 1.5) / n, uv.y)), x - i);
 }
 
 void main()
 {
-    vec2 uv = gl_TexCoord[0].st;
-    vec2 size = vec2(textureSize(source, 0));
-    // The row and column under the pixel: a filtered read there has all its weight on them.
-    ivec2 p = ivec2(floor(uv * size));
-    float d = 2.0 * 1.2 / float(Width);
-    vec3 c = texelFetch(source, p, 0).rgb * 0.375 +
-             (tap(uv, d, size, p.y) + tap(uv, -d, size, p.y)) * 0.3125;
+    vec2 uv = gl_TexCoord[0].st; // a texel centre: the pass fills a target of its source's size
+    float n = float(textureSize(source, 0).x);
+    float d = 2.4 / n;
+    vec3 c = bright(uv) * 0.375 + (tap(uv, d, n) + tap(uv, -d, n)) * 0.3125;
     gl_FragColor = vec4(c, 1.0);
 }
