@@ -226,6 +226,11 @@ TEST_F(LoadingGL, StagesCreateEveryResourceInOrderAndTheChainCarriesAPictureBetw
     EXPECT_GT(square[1], 90);
     EXPECT_GT(square[2], 90);
 
+    // A window resized after loading: the chain is told the new size, the targets keep theirs
+    // and so does the picture (the blurs go by their targets' size).
+    postChain_toWindow(64, 36);
+    EXPECT_TRUE(readWindow() == px) << "the picture changed with the size the chain was told";
+
     // "fade" 0 turns the picture black; the bands stay black.
     fbotex = vlm_enableFBO(fbo0, 1, 1, 1);
     postChain_scenePass(post0_shader, 0.0f, fbotex);

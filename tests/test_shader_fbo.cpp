@@ -395,6 +395,28 @@ TEST_F(GLTest, MultiTargetTakesBothOutputsOfATwoOutputShader)
     EXPECT_EQ(p0[2], 0);
     EXPECT_EQ(p1[0], 0);
     EXPECT_EQ(p1[2], 255);
+
+    // Bound again without the clear, the target keeps the green it was cleared to; with one
+    // output asked, the shader's first output lands and the second texture stays green.
+    vlm_enableMultiTargetFBO(target, 0, 1, 0, textures);
+    vlm_disableFBO(0, 0, 0);
+    unsigned again[2] = {0, 0};
+    vlm_enableFBOUncleared(target, 1, again);
+    EXPECT_EQ(again[0], textures[0]);
+    EXPECT_EQ(again[1], textures[1]);
+    readAttachment(GL_COLOR_ATTACHMENT0_EXT, p0);
+    EXPECT_EQ(p0[1], 255) << "no clear";
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    vlm_enableShader(program);
+    fullQuad();
+    vlm_disableShader();
+    readAttachment(GL_COLOR_ATTACHMENT0_EXT, p0);
+    readAttachment(GL_COLOR_ATTACHMENT1_EXT, p1);
+    EXPECT_EQ(p0[0], 255);
+    EXPECT_EQ(p1[1], 255);
+    EXPECT_EQ(p1[2], 0);
     vlm_disableFBO(0, 0, 0);
 }
 
