@@ -160,11 +160,11 @@ static void finalPass(void)
 
 void postChain_toWindow(int W, int H)
 {
-    // The bright pass is made inside the horizontal blur, which reads the glow source
-    // directly: entry 1's target is not drawn.
-    unsigned glowSource = (unsigned)VLM_PP[0][PP_TEXTURE1];
-    chainPass(2, glowSource, 0, "Width", W);
-    chainPass(3, (unsigned)VLM_PP[2][PP_TEXTURE0], glowSource, "Height", H);
+    // The bright pass is made inside the horizontal blur, which reads the picture directly:
+    // entry 1's target is not drawn. The vertical blur reads the picture too.
+    unsigned picture = (unsigned)VLM_PP[0][PP_TEXTURE0];
+    chainPass(2, picture, 0, "Width", W);
+    chainPass(3, (unsigned)VLM_PP[2][PP_TEXTURE0], picture, "Height", H);
     vlm_disableFBO(0, 0, 0);
     finalPass();
 }

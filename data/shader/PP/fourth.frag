@@ -1,10 +1,12 @@
 #version 130
-// The vertical half of the glow blur (see third.frag), then the glow the composite adds to
-// the picture: the blurred glow times 1.5 plus a quarter of the sharp glow source. Both are
-// read by the composite at the same place through a linear filter, so adding them here once
-// per texel saves the composite a filtered read per pixel. All reads are at texel centres.
+// The vertical half of the glow blur (see third.frag), then what the composite adds to the
+// picture at the same place: the blurred glow times 1.5 plus a quarter of the sharp glow
+// source (picture times glow), and the picture's own green, which the composite reads there
+// too (its red and blue it reads a little to the sides). The composite reads all of it
+// through one linear filter, so adding them here once per texel saves it two filtered reads
+// per pixel. All reads here are at texel centres.
 uniform sampler2D source;     // the horizontal blur
-uniform sampler2D glowSource; // the scene's glow source (picture times glow)
+uniform sampler2D glowSource; // the picture, its alpha the glow
 uniform int Height;           // the window's height; the blur goes by its source's size instead,
                               // which stays at the loading-time size when the window is resized
 
@@ -25,5 +27,6 @@ void main()
     float n = float(textureSize(source, 0).y);
     float d = 2.4 / n;
     vec3 c = texture2D(source, uv).rgb * 0.375 + (tap(uv, d, n) + tap(uv, -d, n)) * 0.3125;
-    gl_FragColor = vec4(c * 1.5 + texture2D(glowSource, uv).rgb * 0.25, 1.0);
+    vec4 s = texture2D(glowSource, uv);
+    gl_FragColor = vec4(c * 1.5 + s.rgb * s.a * 0.25 + vec3(0.0, s.g, 0.0), 1.0);
 }

@@ -1,17 +1,18 @@
 #version 130
 // The horizontal half of the glow blur, with the bright pass folded in: a 5-texel binomial
 // kernel in 3 taps, spread over twice the texel distance for a wider glow at the cost of a
-// small one. Each texel's bright value (the glow source with a small knee cut off) is made
-// here as it is read, so the bright picture never needs a target and a pass of its own. The
+// small one. Each texel's bright value (the picture weighted by its glow, alpha, with a small
+// knee cut off) is made here as it is read, so the bright picture never needs a target and a pass of its own. The
 // side taps lie on this pixel's row: each one is the mix of two texels of the row as a
 // linear filter would make it, from reads at texel centres (unfiltered, 2 instead of 4).
-uniform sampler2D source; // the scene's glow source (picture times glow), read at texel centres
+uniform sampler2D source; // the picture, its alpha the glow; read at texel centres
 uniform int Width;        // the window's width; the blur goes by its source's size instead,
                           // which stays at the loading-time size when the window is resized
 
 vec3 bright(vec2 st)
 {
-    return max(texture2D(source, st).rgb - 0.03, 0.0);
+    vec4 s = texture2D(source, st);
+    return max(s.rgb * s.a - 0.03, 0.0);
 }
 
 // The bright picture `offset` (texture units) along the row at height v, as a linear filter
