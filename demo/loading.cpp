@@ -1,5 +1,6 @@
 // Staged loading: one stage per frame behind the noise ribbon, then the hand-over.
-// Stage 1 runs the scenes' loading steps in scene order; the ids follow that order.
+// Stage 1 runs the scenes' loading steps in scene order; the ids follow that order. The
+// frames without a stage record the scenes' grids and warm their programs up.
 #include "loading.h"
 #include "director.h"
 #include "fbo.h"
@@ -8,10 +9,13 @@
 #include "scenes.h"
 #include "shader.h"
 #include "vlm.h"
+#include "warmup.h"
 #include <GL/glew.h>
+#include <chrono>
 #include <cstdio>
 
 int l_texture, l_shader, l_models, l_music, l_fbo;
+static int l_grid, l_warm; // after the stages: the grid being recorded, the next warm-up step
 float progress = 0;
 
 const char *const SCENE_VERT = "data/shader/scene0.vert";
@@ -41,6 +45,7 @@ int loading_advanceBar(int stageRan, float W)
 void loading_reset(void)
 {
     l_texture = l_shader = l_models = l_music = l_fbo = 0;
+    l_grid = l_warm = 0;
     progress = 0;
 }
 
@@ -111,18 +116,51 @@ void loading_drawRibbon(float W)
     glPopAttrib();
 }
 
+// ---------------------------------------------------------------- after the stages
+
+static GridRecording *const GRIDS[4] = {&scene0_plane, &scene4_grid, &scene5_strip,
+                                        &scene6_strip};
+
+// Columns recorded between two looks at the clock, and a frame's share of work: the bar's
+// frames come every 25 ms and drawing the bar takes a few.
+static const int GRID_COLUMNS = 8;
+static const double FRAME_WORK_MS = 15;
+
+int loading_afterStages(int all)
+{
+    using Clock = std::chrono::steady_clock;
+    Clock::time_point start = Clock::now();
+    auto spent = [&] {
+        return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
+    };
+    int gridsAtStart = l_grid < 4;
+    while (l_grid < 4) {
+        if (recordGridStep(*GRIDS[l_grid], GRID_COLUMNS)) l_grid++;
+        if (!all && spent() >= FRAME_WORK_MS) return 0;
+    }
+    if (!l_fbo) return 1; // no chain to warm: loading ended before its targets
+    if (gridsAtStart && !all) return 0; // grids and a warm-up together would overrun the tick
+    while (l_warm < warmup_steps()) {
+        warmup_step(l_warm++);
+        if (!all) return l_warm == warmup_steps();
+    }
+    return 1;
+}
+
 int loadingFrame(void)
 {
     int stage = loading_selectStage();
     switch (stage) {
     case 1: loading_stageScenes(); break;
     case 2: loading_stageChain(); break;
-    case 3: break; // the models stage loads nothing; it only advances the bar
+    case 3: loading_afterStages(0); break; // the models stage loads nothing
     case 4: loading_stageMusic(); break;
     case 5: loading_stageTargets(); break;
+    default: loading_afterStages(0); break;
     }
     float W = vlm_Get(VLM_GET_WIDTH);
     int complete = loading_advanceBar(stage != 0, W);
+    if (complete) loading_afterStages(1);
     glColor4f(1, 1, 1, 1);
     mblur = 0;
     loading_drawRibbon(W);

@@ -1,7 +1,11 @@
 // Staged loading: one stage per frame behind a white noise ribbon, until the bar is full.
 // Stage 1 runs every scene's loading step in scene order (the ids follow that order), gives
 // each post program its paper and stores the scene durations; stage 2 builds the chain
-// programs, stage 4 opens the music, stage 5 makes the chain's render targets. Reads its
+// programs, stage 4 opens the music, stage 5 makes the chain's render targets. The frames
+// without work of their own (stage 3's and those after stage 5) record the scenes' quad batches
+// (scene 0's plane, scene 4's grid, scenes 5 and 6's strips, in that order: their ids follow
+// it) a share of a frame at a time, then, once the stages have all run, warm up the programs
+// (warmup.h), a step a frame; the frame that completes loading does what is left. Reads its
 // files from the working directory.
 #pragma once
 
@@ -37,8 +41,13 @@ void loading_stageScenes(void);  // stage 1: every scene's loading step and its 
 void loading_stageChain(void);   // stage 2: the five chain programs
 void loading_stageMusic(void);   // stage 4: "data/tune.mp3"
 void loading_stageTargets(void); // stage 5: chain targets 0..3
-// One loading frame: the selected stage, the bar arithmetic and the ribbon drawn into the
-// window. Returns 1 in the frame in which loading completes.
+// The work after the stages: with `all` 0 a frame's share of it (grid columns for about 15 ms,
+// else one warm-up step once the targets exist), with `all` 1 the rest of it. Returns 1 when
+// nothing is left.
+int loading_afterStages(int all);
+// One loading frame: the selected stage or the work after the stages, the bar arithmetic and
+// the ribbon drawn into the window. Returns 1 in the frame in which loading completes, after
+// finishing the work after the stages.
 int loadingFrame(void);
 // The white noise ribbon from x0 = -W / 34 to x0 + progress (current matrices).
 void loading_drawRibbon(float W);

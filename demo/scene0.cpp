@@ -17,8 +17,11 @@
 #include <cmath>
 
 static int scene0_shader, post0_shader, scene0_shader2, fbo0;
-static int plane0;                     // quad batch of the plane, recorded at load
 static const float PLANE_CELL = 0.3f;  // the plane's cell size, also sent as "intensity"
+// The plane: the ground of PLANE_CELL cells in runs of 64 along z, recorded after the loading
+// stages. Its vertex program lifts it by at most 0.5: its runs' boxes grow by that.
+GridRecording scene0_plane = {-100, 100,        PLANE_CELL, -100, 100, PLANE_CELL, PLANE_CELL,
+                              64,   {0, 0.5f, 0}, -1,         0,    false};
 
 void scene0_load(void)
 {
@@ -26,9 +29,6 @@ void scene0_load(void)
     post0_shader = vlm_loadShader(nullptr, POST_FRAG);
     scene0_shader2 = vlm_loadShader(LINES_VERT, LINES_FRAG);
     fbo0 = loading_windowTarget();
-    // The plane's vertex program lifts it by at most 0.5: its runs' boxes grow by that.
-    static const float lift[3] = {0, 0.5f, 0};
-    plane0 = recordGround(PLANE_CELL, 64, lift);
 }
 
 SceneIds scene0_ids(void)
@@ -90,7 +90,7 @@ void sceneBlock0(void)
     vlm_enableShader(scene0_shader);
     sceneUniform(scene0_shader, "intensity", intensity);
     sceneUniform(scene0_shader, "timer", t);
-    vlm_quadBatchDraw(plane0); // the ground of `intensity` cells
+    vlm_quadBatchDraw(scene0_plane.batch); // the ground of `intensity` cells
     glPopMatrix();
     vlm_setLight0(0);
 

@@ -24,8 +24,10 @@ static const char THANKS[] = "Thanks to all you awesum ppl who attended polarmoo
 
 static int scene4_shader, post4_shader, scene4_shader2, scene4_shader2_1, bug_wheel4, bug_body4,
     fbo4;
-static int grid4;                    // quad batch of the floor grid, recorded at load
 static const float GRID_CELL = 2;    // the grid's spacing, also sent as "intensity"
+// The floor grid: the ground of GRID_CELL squares in runs of 10, recorded after the stages.
+GridRecording scene4_grid = {-100, 100, GRID_CELL, -100, 100, GRID_CELL, GRID_CELL,
+                             10,   {0, 0, 0}, -1,  0,    false};
 
 void scene4_load(void)
 {
@@ -36,8 +38,6 @@ void scene4_load(void)
     bug_wheel4 = vlm_loadOBJ("data/models/bug_wheel.obj");
     bug_body4 = vlm_loadOBJ("data/models/bug_body.obj");
     fbo4 = loading_windowTarget();
-    static const float still[3] = {0, 0, 0};
-    grid4 = recordGround(GRID_CELL, 10, still);
 }
 
 SceneIds scene4_ids(void)
@@ -142,7 +142,7 @@ void sceneBlock4(void)
     sceneUniform(scene4_shader2_1, "timer", t);
     greyMaterial(0.6f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    vlm_quadBatchDraw(grid4); // the ground of `intensity` squares
+    vlm_quadBatchDraw(scene4_grid.batch); // the ground of `intensity` squares
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glPopMatrix();
     vlm_setLight0(0);

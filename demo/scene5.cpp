@@ -17,8 +17,12 @@
 #include <GL/freeglut.h>
 
 static int scene5_shader, post5_shader, scene5_shader2, scene5_shader2_1, reactor5, fbo5;
-static int strip5;                     // quad batch of one strip, recorded at load
 static const float STRIP_CELL = 0.01f; // the strip's step, also sent as "intensity"
+// One strip (scene5_drawStrip's loop), recorded after the stages. Its vertex program bends it
+// into a band of radius 3.6 +- 0.12 around the reactor, from about y = -0.15 to 9.25: one run
+// per strip, its box grown to hold the band.
+GridRecording scene5_strip = {-2.5f,    2.5f, STRIP_CELL, -0.1f, 0.1, STRIP_CELL, STRIP_CELL,
+                              501 * 21, {1.4f, 9.5f, 3.9f},   -1,    0,   false};
 
 void scene5_load(void)
 {
@@ -28,11 +32,6 @@ void scene5_load(void)
     scene5_shader2_1 = vlm_loadShader("data/shader/scene5_1.vert", "data/shader/scene5_1.frag");
     reactor5 = vlm_loadOBJ("data/models/reactor.obj");
     fbo5 = loading_windowTarget();
-    // The strip's vertex program bends it into a band of radius 3.6 +- 0.12 around the reactor,
-    // from about y = -0.15 to 9.25: one run per strip, its box grown to hold the band.
-    static const float band[3] = {1.4f, 9.5f, 3.9f};
-    strip5 = recordQuadGrid(-2.5f, 2.5f, STRIP_CELL, -0.1f, 0.1, STRIP_CELL, STRIP_CELL, 501 * 21,
-                            band);
 }
 
 SceneIds scene5_ids(void)
@@ -91,7 +90,7 @@ void sceneBlock5(void)
     for (float z = -200; z < 200; z += 20) {
         glPushMatrix();
         glTranslatef(0, 0, z);
-        vlm_quadBatchDraw(strip5); // scene5_drawStrip(intensity), recorded
+        vlm_quadBatchDraw(scene5_strip.batch); // scene5_drawStrip(intensity), recorded
         glPopMatrix();
     }
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);

@@ -19,8 +19,10 @@
 #include <cmath>
 
 static int scene6_shader, post6_shader, scene6_shader2, scene6_shader2_1, pipe6, ring6, fbo6;
-static int strip6;                   // quad batch of the strip, recorded at load
 static const float STRIP_STEP = 0.5f; // the strip's step across, also sent as "intensity"
+// The axis strip (scene6_drawStrip's loop) in runs of 40, recorded after the stages.
+GridRecording scene6_strip = {-0.5f, 0.5f, STRIP_STEP, -200, 200, 0.5f, 0.5f,
+                              40,    {0, 0, 0}, -1,    0,    false};
 
 void scene6_load(void)
 {
@@ -31,8 +33,6 @@ void scene6_load(void)
     pipe6 = vlm_loadOBJ("data/models/pipe.obj");
     ring6 = vlm_loadOBJ("data/models/ring.obj");
     fbo6 = loading_windowTarget();
-    static const float still[3] = {0, 0, 0};
-    strip6 = recordQuadGrid(-0.5f, 0.5f, STRIP_STEP, -200, 200, 0.5f, 0.5f, 40, still);
 }
 
 SceneIds scene6_ids(void)
@@ -141,7 +141,7 @@ void sceneBlock6(void)
     sceneUniform(scene6_shader2_1, "intensity", intensity);
     sceneUniform(scene6_shader2_1, "timer", t);
     greyMaterial(0.6f);
-    vlm_quadBatchDraw(strip6); // scene6_drawStrip(intensity), recorded
+    vlm_quadBatchDraw(scene6_strip.batch); // scene6_drawStrip(intensity), recorded
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glPopMatrix();
     vlm_setLight0(0);

@@ -37,21 +37,28 @@ void setScreenEffects(float t, ScreenGains gains)
 
 // ---------------------------------------------------------------- geometry
 
-// The grid's loop: it defines the corners, whether they are sent at once or recorded.
+// The grid's loop: it defines the corners, whether they are sent at once or recorded. One
+// column is the inner loop at one x.
+template <typename Corner>
+static int gridColumn(float x, float z0, double z1, float zStep, float size, Corner corner)
+{
+    int quads = 0;
+    for (float z = z0; z < z1; z += zStep) {
+        corner(x, 0, z);
+        corner(x, 0, z + size);
+        corner(x + size, 0, z + size);
+        corner(x + size, 0, z);
+        quads++;
+    }
+    return quads;
+}
+
 template <typename Corner>
 static int gridLoop(float x0, double x1, float xStep, float z0, double z1, float zStep,
                     float size, Corner corner)
 {
     int quads = 0;
-    for (float x = x0; x < x1; x += xStep) {
-        for (float z = z0; z < z1; z += zStep) {
-            corner(x, 0, z);
-            corner(x, 0, z + size);
-            corner(x + size, 0, z + size);
-            corner(x + size, 0, z);
-            quads++;
-        }
-    }
+    for (float x = x0; x < x1; x += xStep) quads += gridColumn(x, z0, z1, zStep, size, corner);
     return quads;
 }
 
@@ -64,24 +71,28 @@ int drawQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zS
     return quads;
 }
 
-int recordQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size,
-                   int runQuads, const float grow[3])
+bool recordGridStep(GridRecording &g, int columns)
 {
-    int batch = vlm_quadBatchBegin();
-    gridLoop(x0, x1, xStep, z0, z1, zStep, size,
-             [batch](float x, float y, float z) { vlm_quadBatchVertex(batch, x, y, z); });
-    vlm_quadBatchEnd(batch, runQuads, grow);
-    return batch;
+    if (g.ended) return true;
+    if (g.batch < 0) {
+        g.batch = vlm_quadBatchBegin();
+        g.x = g.x0;
+    }
+    if (!(g.x < g.x1)) {
+        vlm_quadBatchEnd(g.batch, g.runQuads, g.grow);
+        return g.ended = true;
+    }
+    int batch = g.batch;
+    // gridLoop's outer loop resumed at g.x: the same float steps.
+    for (int c = 0; c < columns && g.x < g.x1; c++, g.x += g.xStep)
+        gridColumn(g.x, g.z0, g.z1, g.zStep, g.size,
+                   [batch](float x, float y, float z) { vlm_quadBatchVertex(batch, x, y, z); });
+    return false;
 }
 
 int drawGround(float cell)
 {
     return drawQuadGrid(-100, 100, cell, -100, 100, cell, cell);
-}
-
-int recordGround(float cell, int runQuads, const float grow[3])
-{
-    return recordQuadGrid(-100, 100, cell, -100, 100, cell, cell, runQuads, grow);
 }
 
 // Whether a unit cube turned 360 a degrees about z and moved `radius` along the turned x axis

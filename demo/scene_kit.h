@@ -35,16 +35,29 @@ void setScreenEffects(float t, ScreenGains gains);
 // zStep, a square of side `size` at each (x, 0, z). The bounds are compared as doubles, which
 // for bounds that are floats gives the float comparison. Returns the quads issued.
 int drawQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size);
-// The same loop recorded once into a quad batch, to be drawn with vlm_quadBatchDraw: the same
-// quads with the same corners in the same order, cut into runs of `runQuads` that are left
-// out when wholly outside the view. `grow` (units per axis) widens the runs' boxes for a
-// program that moves the vertices by at most that much. Returns the batch id.
-int recordQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size,
-                   int runQuads, const float grow[3]);
+// The same loop (x0 .. size as drawQuadGrid has them) recorded once into a quad batch, to be
+// drawn with vlm_quadBatchDraw: the same quads with the same corners in the same order, cut
+// into runs of `runQuads` that are left out when wholly outside the view. `grow` (units per
+// axis) widens the runs' boxes for a program that moves the vertices by at most that much.
+// The loop is taken a few columns (x values) at a time, so that a large grid is recorded over
+// several loading frames. `batch` is -1 until the recording begins.
+struct GridRecording {
+    float x0;
+    double x1;
+    float xStep, z0;
+    double z1;
+    float zStep, size;
+    int runQuads;
+    float grow[3];
+    int batch;  // the batch id, from the first step on
+    float x;    // the next column
+    bool ended; // the batch has been uploaded
+};
+// One step: the first begins the batch; each records up to `columns` columns; the step after
+// the last column ends the batch. Returns true once the batch has ended.
+bool recordGridStep(GridRecording &grid, int columns);
 // The ground: `cell`-wide squares over x, z in [-100, 100) (667 x 667 for 0.3, 100 x 100 for 2).
 int drawGround(float cell);
-// The ground recorded once (recordQuadGrid): runs of `runQuads` cells along z.
-int recordGround(float cell, int runQuads, const float grow[3]);
 // Rings of 101 cubes (the last on the first) at z0 from zFrom while z0 < zTo in zStep,
 // centred on (3, 0, z0), of radius 2 M + 20, each turning with t. Returns the cubes drawn.
 int drawCubeRings(float t, float M, float zFrom, float zTo, float zStep);

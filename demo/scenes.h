@@ -9,6 +9,7 @@
 //
 // Index: ids | scene 0 .. scene 6
 #pragma once
+#include "scene_kit.h"
 #include "vlm_math.h"
 #include <vector>
 
@@ -23,6 +24,7 @@ struct SceneIds {
 
 // ---------------------------------------------------------------- scene 0: opening grid, 30 s
 void scene0_load(void);
+extern GridRecording scene0_plane; // recorded by loading after the stages
 void sceneBlock0(void);
 SceneIds scene0_ids(void);
 float scene0_fade(float t); // 0 -> 1 over 5 s, 1, then (t - 25) + 1 after 25 s
@@ -61,6 +63,7 @@ float scene3_cubeHeight(float t, float x); // sin(50 t) x noise(10 t + x, 10 t +
 
 // ---------------------------------------------------------------- scene 4: car on the road, 45 s
 void scene4_load(void);
+extern GridRecording scene4_grid; // recorded by loading after the stages
 void sceneBlock4(void);
 SceneIds scene4_ids(void);
 float scene4_fade(float t); // 10 t up to 1 s, then 10
@@ -69,6 +72,7 @@ int scene4_drawRoad(float t, float b);
 
 // ---------------------------------------------------------------- scene 5: reactors, 22.5 s
 void scene5_load(void);
+extern GridRecording scene5_strip; // recorded by loading after the stages
 void sceneBlock5(void);
 SceneIds scene5_ids(void);
 float scene5_fade(float t); // t up to 10 s, 10, then falling by 10 per second after 21 s
@@ -79,6 +83,7 @@ int scene5_drawStrip(float cell);
 
 // ---------------------------------------------------------------- scene 6: pipe tunnel, 66 s
 void scene6_load(void);
+extern GridRecording scene6_strip; // recorded by loading after the stages
 void sceneBlock6(void);
 SceneIds scene6_ids(void);
 // The greetings and credits line: exactly 225 characters, drawn as one line.

@@ -1,7 +1,7 @@
 // Staged loading: which frame runs which stage, when the bar completes for wide and narrow
 // windows, the ribbon drawn into a real window, and the ids the stages create from the
 // staged data set, in order; then the chain those resources make carries a picture to the
-// window between black bands.
+// window between black bands; the frames after the stages record the grids and warm up unseen.
 #include "director.h"
 #include "fbo.h"
 #include "gl_context.h"
@@ -9,9 +9,11 @@
 #include "models_obj.h"
 #include "noise.h"
 #include "post_chain.h"
+#include "quad_batch.h"
 #include "scenes.h"
 #include "shader.h"
 #include "vlm.h"
+#include <GL/glu.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
 #include <algorithm>
@@ -241,6 +243,77 @@ TEST_F(LoadingGL, StagesCreateEveryResourceInOrderAndTheChainCarriesAPictureBetw
     postChain_toWindow(320, 180);
     px = readWindow();
     EXPECT_LT(at(80, 50)[0] + at(80, 50)[1], 20);
+}
+
+// The frames after the stages: the grids come out as if recorded at once, in scene order, and
+// the warm-ups leave the window and the state the bar draws with as they found them.
+TEST_F(LoadingGL, FramesAfterTheStagesRecordTheGridsInOrderAndWarmUpUnseen)
+{
+    if (VLM_PP[4][PP_PROGRAM] == 0) { // run on its own: the stages' resources first
+        loading_stageScenes();
+        loading_stageChain();
+        loading_stageTargets();
+    }
+    loading_reset();
+    for (int i = 0; i < 5; i++) loading_selectStage(); // every stage has run
+    glBindFramebuffer(GL_FRAMEBUFFER, 0);
+    glViewport(0, 0, 320, 180);
+    glDisable(GL_SCISSOR_TEST);
+    glUseProgram(0);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glTranslatef(1, 2, 3);
+    glClearColor(0.2f, 0.4f, 0.6f, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glColor4f(1, 1, 1, 1);
+    progress = 40;
+    loading_drawRibbon(320);
+    std::vector<unsigned char> before = readWindow();
+
+    int frames = 1;
+    while (!loading_afterStages(0)) frames++;
+    EXPECT_GT(frames, 4); // a share a frame, not all in one
+    EXPECT_EQ(readWindow(), before);
+    GLint program = -1, framebuffer = -1, viewport[4];
+    glGetIntegerv(GL_CURRENT_PROGRAM, &program);
+    glGetIntegerv(GL_FRAMEBUFFER_BINDING, &framebuffer);
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(program, 0);
+    EXPECT_EQ(framebuffer, 0);
+    EXPECT_EQ(std::vector<GLint>(viewport, viewport + 4), (std::vector<GLint>{0, 0, 320, 180}));
+    EXPECT_FALSE(glIsEnabled(GL_SCISSOR_TEST));
+    float modelview[16];
+    glGetFloatv(GL_MODELVIEW_MATRIX, modelview);
+    EXPECT_EQ(modelview[12] + modelview[13] * 10 + modelview[14] * 100, 321.0f);
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+
+    const GridRecording *grids[4] = {&scene0_plane, &scene4_grid, &scene5_strip, &scene6_strip};
+    const int quads[4] = {667 * 667, 100 * 100, 501 * 21, 2 * 800};
+    for (int i = 0; i < 4; i++) {
+        EXPECT_EQ(grids[i]->batch, grids[0]->batch + i) << i;
+        EXPECT_EQ(vlm_quadBatchQuads(grids[i]->batch), quads[i]) << i;
+    }
+    // Scene 4's grid from its batch and from its loop, seen from above as lines: the same pixels.
+    std::vector<unsigned char> fromBatch, fromLoop;
+    for (int pass = 0; pass < 2; pass++) {
+        glClearColor(0, 0, 0, 1);
+        glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+        glMatrixMode(GL_PROJECTION);
+        glLoadIdentity();
+        gluPerspective(45, 320 / 180.0, 0.1, 200);
+        glMatrixMode(GL_MODELVIEW);
+        glLoadIdentity();
+        gluLookAt(3, 40, 5, 0, 0, 0, 0, 0, -1);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+        if (pass == 0) vlm_quadBatchDraw(scene4_grid.batch);
+        else drawGround(2);
+        glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+        (pass == 0 ? fromBatch : fromLoop) = readWindow();
+    }
+    EXPECT_EQ(fromBatch, fromLoop);
+    EXPECT_GT(std::count(fromBatch.begin(), fromBatch.end(), 255), 1000);
 }
 
 } // namespace
