@@ -72,8 +72,8 @@ void vlm_handleKeypress(unsigned char key, int x, int y)
     switch (key) {
     case ' ': togglePause(); break;
     case '0':
-        vlm_screenshot((int)vlm_Get(VLM_GET_WIDTH), (int)vlm_Get(VLM_GET_HEIGHT),
-                       "screenshot.png", 0);
+        // Not read now: between frames the window's size may already have changed.
+        vlm_requestScreenshot("screenshot.png");
         break;
     case 27: glutLeaveGameMode(); vlm_clean_exit(); break;
     case 'l':

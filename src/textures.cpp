@@ -4,6 +4,7 @@
 #include "io_save.h"
 #include "vlm_state.h"
 #include <GL/glew.h>
+#include <GL/glx.h>
 #include <gd.h>
 #include <errno.h>
 #include <stdio.h>
@@ -173,13 +174,40 @@ unsigned vlm_loadBlack(void)
 
 // ------------------------------------------------------------------ screenshots and capture
 
+// Whether the window (when it is what is read) has the size width x height at the X server.
+static bool windowHasSize(int width, int height)
+{
+    GLint target = 0;
+    glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &target);
+    Display *display = glXGetCurrentDisplay();
+    GLXDrawable window = glXGetCurrentDrawable();
+    if (target != 0 || !display || !window) return true;
+    unsigned int w = 0, h = 0;
+    glXQueryDrawable(display, window, GLX_WIDTH, &w);
+    glXQueryDrawable(display, window, GLX_HEIGHT, &h);
+    return (int)w == width && (int)h == height;
+}
+
+void vlm_readPicture(int width, int height, unsigned char *rgb)
+{
+    // After a swap or a glViewport the software GL driver takes the window's size afresh from
+    // the X server at its next use of the window, but glReadPixels clips the rectangle to the
+    // size it knew before: a window the server has made smaller meanwhile would be read past
+    // the end of its new buffer. A one-pixel read (inside any window) brings the size up to
+    // date first, so the real read is clipped to the buffer that is there.
+    unsigned char first[3];
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, 1, 1, GL_RGB, GL_UNSIGNED_BYTE, first);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+}
+
 // Read-back rows are bottom first; the file gets them top first, as the screen shows them.
+// Whatever lies outside the window's buffer (a window made smaller since) stays black.
 static gdImagePtr imageFromFramebuffer(int width, int height)
 {
-    unsigned char *rgb = (unsigned char *)malloc((size_t)width * height * 3 + 1);
+    unsigned char *rgb = (unsigned char *)calloc((size_t)width * height * 3 + 1, 1);
     if (!rgb) fatal("[!] vlm_screenshot() couldn't allocate memory!\n");
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    vlm_readPicture(width, height, rgb);
     gdImagePtr image = gdImageCreateTrueColor(width, height);
     if (!image) fatal("[!] vlm_screenshot() couldn't allocate memory!\n");
     // Rows are stored straight into the true-colour rows: a million gdImageSetPixel calls
@@ -229,6 +257,25 @@ static int saveScreenshot(int width, int height, const char *path, int level)
 void vlm_screenshot(int width, int height, const char *path, int level)
 {
     saveScreenshot(width, height, path, level);
+}
+
+// The screenshot key's file, until a frame is drawn.
+static std::string requestedShot;
+
+void vlm_requestScreenshot(const char *path)
+{
+    requestedShot = path;
+}
+
+void vlm_frameDrawn(int width, int height)
+{
+    if (requestedShot.empty()) return;
+    // A window resized since the frame was drawn has a new, empty buffer: the next frame,
+    // drawn at the new size, is taken instead.
+    if (!windowHasSize(width, height)) return;
+    std::string path;
+    path.swap(requestedShot);
+    saveScreenshot(width, height, path.c_str(), 0);
 }
 
 void vlm_captureStep(void)

@@ -15,6 +15,15 @@ unsigned vlm_loadPNG(const char *path);
 // written (a full disk too) is reported and skipped, an existing file left untouched; no
 // memory is fatal (255).
 void vlm_screenshot(int width, int height, const char *path, int level);
+// The screenshot key: `path` is taken at level 0 from the end of the next frame drawn.
+void vlm_requestScreenshot(const char *path);
+// Called after each frame drawn in the window, at the size it was drawn at (the window's size
+// when the frame began): takes the requested screenshot, unless the X server has resized the
+// window since (its picture is then gone; the request waits for the next frame).
+void vlm_frameDrawn(int width, int height);
+// Reads the lower-left width x height RGB pixels (rows packed, bottom first) of the current
+// read buffer; of a window smaller than that, only what it has (the rest of `rgb` is left).
+void vlm_readPicture(int width, int height, unsigned char *rgb);
 // Capture mode, once per tick (between frames): writes the picture to "capture/N.png" (N from 1,
 // the folder made when missing) at CAPTURE_CLEVEL and prints "[CAPTURE] frame N". A frame
 // lost to a full disk prints "[!] Capture stopped at frame N: ..." and exits with 255; other

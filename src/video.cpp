@@ -1,5 +1,6 @@
 // The video road: frames back to back, each appended to a file as raw RGB.
 #include "video.h"
+#include "textures.h"
 #include "vlm.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -32,9 +33,8 @@ void vlm_startVideo(void (*display)(void))
 static void appendPicture(int width, int height)
 {
     size_t row = (size_t)width * 3, bytes = row * height;
-    PIXELS.resize(bytes);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, PIXELS.data());
+    PIXELS.assign(bytes, 0);
+    vlm_readPicture(width, height, PIXELS.data());
     for (int i = height - 1; i >= 0; i--) {
         if (fwrite(PIXELS.data() + row * i, 1, row, VIDEO_FILE) == row) continue;
         printf("[!] writing the video frames failed: %s\n", strerror(errno));
@@ -45,8 +45,10 @@ static void appendPicture(int width, int height)
 
 void vlm_videoFrame(void)
 {
+    int width = (int)vlm_Get(1), height = (int)vlm_Get(2);
     VIDEO_DISPLAY();
-    appendPicture((int)vlm_Get(1), (int)vlm_Get(2));
+    appendPicture(width, height);
+    vlm_frameDrawn(width, height);
     fflush(VIDEO_FILE); // the whole frame is in the pipe before it is counted
     CAPTURE_TIMER += 25;
     VIDEO_FRAME += 1;

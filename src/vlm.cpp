@@ -171,6 +171,16 @@ static void takeVideoRoad(void)
     CAPTURE = 1; // the capture clock, advanced per frame instead of per tick
 }
 
+static void (*DISPLAY)(void) = nullptr;
+
+// One frame in the window, then the screenshot asked for by key, at the size it was drawn at.
+static void windowFrame(void)
+{
+    int width = (int)vlm_Get(VLM_GET_WIDTH), height = (int)vlm_Get(VLM_GET_HEIGHT);
+    DISPLAY();
+    vlm_frameDrawn(width, height);
+}
+
 void vlm_init(int argc, char **argv, void (*display)(void))
 {
     vlm_systemCheck(nullptr);
@@ -190,7 +200,8 @@ void vlm_init(int argc, char **argv, void (*display)(void))
     openWindow(&opts);
     vlm_initRendering();
     if (VLM_VIDEO_PATH) vlm_startVideo(display);
-    glutDisplayFunc(VLM_VIDEO_PATH ? vlm_videoFrame : display);
+    DISPLAY = display;
+    glutDisplayFunc(VLM_VIDEO_PATH ? vlm_videoFrame : windowFrame);
     glutKeyboardFunc(vlm_handleKeypress);
     glutKeyboardUpFunc(vlm_handleKeyRelease);
     glutSpecialFunc(vlm_handleSpecialKeys);

@@ -4,11 +4,13 @@
 #include "camera.h"
 #include "vlm.h"
 #include "test_mp3.h"
+#include "textures.h"
 #include <gd.h>
 #include <gtest/gtest.h>
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
+#include <GL/glx.h>  // last: its X11 macros (None, Bool) break the test framework's headers
 
 static int redraws = 0;
 static void countRedraw() { redraws++; }
@@ -163,7 +165,40 @@ TEST(Pause, SpaceWithoutSoundPausesTheSilentClock)
     channel0 = saved;
 }
 
-TEST(Keys, ZeroSavesTheWindowAsScreenshotPng)
+// A frame of one colour at the window's size as vlm_handleResize last set it, then the swap.
+static void showFrame(float red, float green, float blue)
+{
+    glClearColor(red, green, blue, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glutSwapBuffers();
+}
+
+// Size and the colour of the pixel at (x, y) of a PNG; 0 x 0 when there is no such file.
+struct Shot { int width = 0, height = 0, red = -1, green = -1, blue = -1; };
+static Shot readShot(const char *path, int x = 100, int y = 20)
+{
+    Shot shot;
+    FILE *png = fopen(path, "rb");
+    if (!png) return shot;
+    gdImagePtr image = gdImageCreateFromPng(png);
+    fclose(png);
+    if (!image) return shot;
+    int c = gdImageGetPixel(image, x, y);
+    shot = {gdImageSX(image), gdImageSY(image), gdImageRed(image, c), gdImageGreen(image, c),
+            gdImageBlue(image, c)};
+    gdImageDestroy(image);
+    return shot;
+}
+
+// The X server resizes the window and freeglut is not told yet, as while a viewer drags it.
+static void serverResizes(int width, int height)
+{
+    Display *display = glXGetCurrentDisplay();
+    XResizeWindow(display, glXGetCurrentDrawable(), width, height);
+    XSync(display, False);
+}
+
+TEST(Keys, ZeroSavesTheNextFrameDrawnAsScreenshotPng)
 {
     openWindow();
     resetModes(0, 0, 0);
@@ -172,23 +207,47 @@ TEST(Keys, ZeroSavesTheWindowAsScreenshotPng)
     char old[4096];
     ASSERT_NE(getcwd(old, sizeof old), nullptr);
     ASSERT_EQ(chdir(dir.c_str()), 0);
+    std::filesystem::remove("screenshot.png");
+
     vlm_handleResize(320, 180);
-    // The picture just shown: green.
-    glClearColor(0, 1, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glutSwapBuffers();
+    showFrame(1, 0, 0);
     vlm_handleKeypress('0', 0, 0);
-    FILE *png = fopen("screenshot.png", "rb");
-    ASSERT_NE(png, nullptr);
-    gdImagePtr image = gdImageCreateFromPng(png);
-    fclose(png);
-    ASSERT_NE(image, nullptr);
-    EXPECT_EQ(gdImageSX(image), 320);
-    EXPECT_EQ(gdImageSY(image), 180);
-    int c = gdImageGetPixel(image, 100, 100);
-    EXPECT_EQ(gdImageGreen(image, c), 255);
-    EXPECT_EQ(gdImageRed(image, c), 0);
-    gdImageDestroy(image);
+    EXPECT_FALSE(std::filesystem::exists("screenshot.png")) << "taken before a frame was drawn";
+    showFrame(0, 1, 0);
+    vlm_frameDrawn(320, 180);
+    Shot shot = readShot("screenshot.png");
+    EXPECT_EQ(shot.width, 320);
+    EXPECT_EQ(shot.height, 180);
+    EXPECT_EQ(shot.green, 255);
+    EXPECT_EQ(shot.red, 0);
+
+    // A large frame, then the window made small before the shot: the frame's picture went
+    // with its buffer, and a read at the frame's size would run past the small one's end.
+    std::filesystem::remove("screenshot.png");
+    serverResizes(2560, 1600);
+    vlm_handleResize(2560, 1600);
+    showFrame(0, 1, 0);
+    vlm_handleKeypress('0', 0, 0);
+    serverResizes(64, 36);
+    vlm_frameDrawn(2560, 1600);
+    EXPECT_FALSE(std::filesystem::exists("screenshot.png")) << "taken from a buffer made anew";
+    vlm_screenshot(2560, 1600, "direct.png", 0);  // read straight away: clipped to the window
+    shot = readShot("direct.png");
+    EXPECT_EQ(shot.width, 2560);
+    EXPECT_EQ(shot.green, 0) << "the large frame's picture read from a buffer that is gone";
+    // The next frame, at the new size, is the one taken.
+    vlm_handleResize(64, 36);
+    showFrame(0, 0, 1);
+    vlm_frameDrawn(64, 36);
+    shot = readShot("screenshot.png", 30, 20);
+    EXPECT_EQ(shot.width, 64);
+    EXPECT_EQ(shot.height, 36);
+    EXPECT_EQ(shot.blue, 255);
+    EXPECT_EQ(shot.green, 0);
+
+    serverResizes(320, 180);
+    vlm_handleResize(320, 180);
+    showFrame(0, 0, 0);
     ASSERT_EQ(chdir(old), 0);
 }
 
