@@ -28,11 +28,11 @@ void scene5_load(void)
     scene5_shader2_1 = vlm_loadShader("data/shader/scene5_1.vert", "data/shader/scene5_1.frag");
     reactor5 = vlm_loadOBJ("data/models/reactor.obj");
     fbo5 = loading_windowTarget();
-    // The strip's vertex program bends it into a band of radius 3.6 +- 0.12 around the reactor,
-    // from about y = -0.15 to 9.25: one run per strip, its box grown to hold the band.
-    static const float band[3] = {1.4f, 9.5f, 3.9f};
-    strip5 = recordQuadGrid(-2.5f, 2.5f, STRIP_CELL, -0.1f, 0.1, STRIP_CELL, STRIP_CELL, 501 * 21,
-                            band);
+    // The strip's vertex program leaves it where it lies: runs of 25 columns of 21 squares
+    // (0.25 wide), so the parts of a near strip beside the view are left out.
+    static const float flat[3] = {0, 0, 0};
+    strip5 = recordQuadGrid(-2.5f, 2.5f, STRIP_CELL, -0.1f, 0.1, STRIP_CELL, STRIP_CELL, 25 * 21,
+                            flat);
 }
 
 SceneIds scene5_ids(void)
@@ -88,13 +88,14 @@ void sceneBlock5(void)
     sceneUniform(scene5_shader2_1, "intensity", intensity);
     sceneUniform(scene5_shader2_1, "timer", t);
     greyMaterial(0.6f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     for (float z = -200; z < 200; z += 20) {
         glPushMatrix();
         glTranslatef(0, 0, z);
-        vlm_quadBatchDraw(strip5); // scene5_drawStrip(intensity), recorded
+        // scene5_drawStrip(intensity) recorded, its squares drawn as their outlines
+        vlm_quadBatchDrawEdges(strip5);
         glPopMatrix();
     }
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glPopMatrix();
     vlm_setLight0(0);
 
