@@ -14,7 +14,7 @@ char *VLM_VIDEO_PATH = nullptr;
 static void (*VIDEO_DISPLAY)(void) = nullptr;
 static FILE *VIDEO_FILE = nullptr;
 static int VIDEO_FRAME = 0;               // frames written so far
-static std::vector<unsigned char> PIXELS, ROW; // one frame as read, one row as written; reused
+static std::vector<unsigned char> PIXELS; // one frame, reused
 
 void vlm_startVideo(void (*display)(void))
 {
@@ -28,23 +28,15 @@ void vlm_startVideo(void (*display)(void))
 }
 
 // The picture the frame left in the read buffer (the back buffer, as a capture reads it),
-// written top row first as RGB: the rows of a capture PNG, in its order. It is read as BGRA,
-// the back buffer's own layout, which the GL copies as it is, and turned into RGB here.
+// written top row first: the rows of a capture PNG, in its order.
 static void appendPicture(int width, int height)
 {
-    size_t row = (size_t)width * 3;
-    PIXELS.resize((size_t)width * height * 4);
-    ROW.resize(row);
-    glPixelStorei(GL_PACK_ALIGNMENT, 4);
-    glReadPixels(0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, PIXELS.data());
+    size_t row = (size_t)width * 3, bytes = row * height;
+    PIXELS.resize(bytes);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, PIXELS.data());
     for (int i = height - 1; i >= 0; i--) {
-        const unsigned char *in = PIXELS.data() + (size_t)width * 4 * i;
-        for (int x = 0; x < width; x++) {
-            ROW[3 * x] = in[4 * x + 2];
-            ROW[3 * x + 1] = in[4 * x + 1];
-            ROW[3 * x + 2] = in[4 * x];
-        }
-        if (fwrite(ROW.data(), 1, row, VIDEO_FILE) == row) continue;
+        if (fwrite(PIXELS.data() + row * i, 1, row, VIDEO_FILE) == row) continue;
         printf("[!] writing the video frames failed: %s\n", strerror(errno));
         fflush(stdout);
         exit(-1);
