@@ -18,11 +18,11 @@
 
 static int scene5_shader, post5_shader, scene5_shader2, scene5_shader2_1, reactor5, fbo5;
 static const float STRIP_CELL = 0.01f; // the strip's step, also sent as "intensity"
-// One strip (scene5_drawStrip's loop), recorded after the stages. Its vertex program bends it
-// into a band of radius 3.6 +- 0.12 around the reactor, from about y = -0.15 to 9.25: one run
-// per strip, its box grown to hold the band.
-GridRecording scene5_strip = {-2.5f,    2.5f, STRIP_CELL, -0.1f, 0.1, STRIP_CELL, STRIP_CELL,
-                              501 * 21, {1.4f, 9.5f, 3.9f},   -1,    0,   false};
+// One strip (scene5_drawStrip's loop), recorded after the stages. Its vertex program leaves
+// it where it lies: runs of 25 columns of 21 squares (0.25 wide), so the parts of a near strip
+// beside the view are left out.
+GridRecording scene5_strip = {-2.5f,   2.5f,      STRIP_CELL, -0.1f, 0.1, STRIP_CELL, STRIP_CELL,
+                              25 * 21, {0, 0, 0}, -1,         0,     false};
 
 void scene5_load(void)
 {
@@ -87,13 +87,14 @@ void sceneBlock5(void)
     sceneUniform(scene5_shader2_1, "intensity", intensity);
     sceneUniform(scene5_shader2_1, "timer", t);
     greyMaterial(0.6f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     for (float z = -200; z < 200; z += 20) {
         glPushMatrix();
         glTranslatef(0, 0, z);
-        vlm_quadBatchDraw(scene5_strip.batch); // scene5_drawStrip(intensity), recorded
+        // scene5_drawStrip(intensity) recorded, its squares drawn as their outlines
+        vlm_quadBatchDrawEdges(scene5_strip.batch);
         glPopMatrix();
     }
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glPopMatrix();
     vlm_setLight0(0);
 

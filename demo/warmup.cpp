@@ -18,13 +18,14 @@
 // ---------------------------------------------------------------- what the scenes draw with
 
 // One quad through the path of a quad batch (src/quad_batch.cpp): corners from a buffer,
-// indices from a buffer, GL_QUADS by glMultiDrawElements.
-static void batchQuad(void)
+// indices from a buffer, by glMultiDrawElements: as GL_QUADS, or (`edges`) as the GL_LINES of
+// its outline.
+static void batchQuad(bool edges = false)
 {
     static GLuint vertexBuffer, indexBuffer;
     if (!vertexBuffer) {
         static const float corners[12] = {0, 0, -5, 0, 0.1f, -5, 0.1f, 0.1f, -5, 0.1f, 0, -5};
-        static const uint32_t indices[4] = {0, 1, 2, 3};
+        static const uint32_t indices[12] = {0, 1, 2, 3, 0, 1, 1, 2, 2, 3, 3, 0};
         glGenBuffers(1, &vertexBuffer);
         glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
         glBufferData(GL_ARRAY_BUFFER, sizeof corners, corners, GL_STATIC_DRAW);
@@ -32,13 +33,13 @@ static void batchQuad(void)
         glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
         glBufferData(GL_ELEMENT_ARRAY_BUFFER, sizeof indices, indices, GL_STATIC_DRAW);
     }
-    const GLsizei count = 4;
-    const void *offset = nullptr;
+    const GLsizei count = edges ? 8 : 4;
+    const void *offset = (const void *)(edges ? 4 * sizeof(uint32_t) : 0);
     glBindBuffer(GL_ARRAY_BUFFER, vertexBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, nullptr);
-    glMultiDrawElements(GL_QUADS, &count, GL_UNSIGNED_INT, &offset, 1);
+    glMultiDrawElements(edges ? GL_LINES : GL_QUADS, &count, GL_UNSIGNED_INT, &offset, 1);
     glDisableClientState(GL_VERTEX_ARRAY);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     glBindBuffer(GL_ARRAY_BUFFER, 0);
@@ -134,8 +135,8 @@ static void drawScene5(const SceneIds &ids)
     vlm_renderOBJ(m[0]); // the reactors
     vlm_enableShader(s[3]);
     greyMaterial(0.6f);
-    batchQuad(); // the strips
     polygonMode(GL_FILL);
+    batchQuad(true); // the strips' outlines
     vlm_setLight0(0);
 }
 

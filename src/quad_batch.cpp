@@ -20,6 +20,7 @@ struct QuadBatch {
     std::vector<float> recorded;      // corners as recorded, 3 floats each; freed at the end
     std::vector<QuadRun> runs;
     GLuint vertexBuffer, indexBuffer;
+    GLuint edgeBuffer;                // 0 until the edges are first drawn
     int quads;
     // Per draw: the index offsets and counts of the visible stretches (reused).
     std::vector<const void *> offsets;
@@ -165,6 +166,51 @@ int vlm_quadBatchDraw(int batch)
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, nullptr);
     glMultiDrawElements(GL_QUADS, b.counts.data(), GL_UNSIGNED_INT, b.offsets.data(),
+                        (GLsizei)b.counts.size());
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    return sent;
+}
+
+// The edges of the quads as line pairs, per quad A-B, B-C, C-D, D-A as its corners were
+// recorded: the segments GL_QUADS gives under glPolygonMode(GL_LINE), in the same order and
+// direction. An edge two quads share stays twice: a line's last pixel depends on its direction.
+static void makeEdges(QuadBatch &b)
+{
+    std::vector<uint32_t> indices(4 * (size_t)b.quads), edges(8 * (size_t)b.quads);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indexBuffer);
+    glGetBufferSubData(GL_ELEMENT_ARRAY_BUFFER, 0, (GLsizeiptr)(indices.size() * sizeof(uint32_t)),
+                       indices.data());
+    for (size_t i = 0; i < indices.size(); i += 4) {
+        for (size_t e = 0; e < 4; e++) {
+            edges[2 * (i + e)] = indices[i + e];
+            edges[2 * (i + e) + 1] = indices[i + (e + 1) % 4];
+        }
+    }
+    glGenBuffers(1, &b.edgeBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.edgeBuffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(edges.size() * sizeof(uint32_t)),
+                 edges.data(), GL_STATIC_DRAW);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+}
+
+int vlm_quadBatchDrawEdges(int batch)
+{
+    if (batch < 0 || batch >= BATCH_COUNT) return 0;
+    QuadBatch &b = BATCHES[batch];
+    if (!b.edgeBuffer) makeEdges(b);
+    int sent = visibleStretches(b); // 4 indices per quad there, 8 here
+    for (size_t i = 0; i < b.counts.size(); i++) {
+        b.offsets[i] = (const void *)(2 * (uintptr_t)b.offsets[i]);
+        b.counts[i] *= 2;
+    }
+    if (sent == 0) return 0;
+    glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.edgeBuffer);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, nullptr);
+    glMultiDrawElements(GL_LINES, b.counts.data(), GL_UNSIGNED_INT, b.offsets.data(),
                         (GLsizei)b.counts.size());
     glDisableClientState(GL_VERTEX_ARRAY);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);

@@ -16,5 +16,10 @@ void vlm_quadBatchEnd(int batch, int runQuads, const float grow[3]);
 // Draws the batch as GL_QUADS under the current state and transform, in recorded order,
 // without the runs wholly outside the view; returns the number of quads sent.
 int vlm_quadBatchDraw(int batch);
+// Draws the same quads' outlines as GL_LINES, four edges per quad in recorded order, without
+// the runs wholly outside the view: the lines, pixels and order the quads give under
+// glPolygonMode(GL_LINE), without llvmpipe's polygon stage. The edge indices are made at the
+// first call. Returns the number of quads whose edges were sent.
+int vlm_quadBatchDrawEdges(int batch);
 // Quads recorded in the batch.
 int vlm_quadBatchQuads(int batch);

@@ -384,7 +384,12 @@ static void drawBatch(int batch)
     SENT = vlm_quadBatchDraw(batch);
 }
 
-TEST_F(Screen, QuadBatchDrawsTheLoopsQuadsPixelForPixelAndLeavesOutWhatCannotBeSeen)
+static void drawEdges(int batch)
+{
+    SENT = vlm_quadBatchDrawEdges(batch);
+}
+
+TEST_F(Screen, QuadBatchDrawsTheLoopsQuadsAndOutlinesPixelForPixelAndLeavesOutWhatCannotBeSeen)
 {
     int batch = vlm_quadBatchBegin();
     int quads = gridLoop(0.7f, [batch](float x, float y, float z) {
@@ -403,6 +408,13 @@ TEST_F(Screen, QuadBatchDrawsTheLoopsQuadsPixelForPixelAndLeavesOutWhatCannotBeS
         size_t lit = 0;
         for (unsigned char c : drawn) lit += c > 0;
         EXPECT_GT(lit, drawn.size() / 20); // and the grid is on screen
+    }
+    // The outlines as lines are the quads under the line polygon mode, whatever that mode is.
+    std::vector<unsigned char> outlines = frameAfter(drawImmediate, batch, GL_LINE);
+    for (GLenum mode : {GL_FILL, GL_LINE}) {
+        EXPECT_TRUE(frameAfter(drawEdges, batch, mode) == outlines);
+        EXPECT_GT(SENT, 0);
+        EXPECT_LT(SENT, quads / 2);
     }
     glDisable(GL_DEPTH_TEST);
 }
