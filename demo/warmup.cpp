@@ -66,31 +66,30 @@ static void drawScene0(const SceneIds &ids)
     vlm_setLight0(0);
 }
 
-static void drawScene1(const SceneIds &ids)
+// The corridors of scenes 1 and 2: the spikes, then the slats or boxes, ring cubes (and in
+// scene 2 the particles) in lines; scene 2 then draws its smiling cube filled.
+static void drawCorridor(const SceneIds &ids, SlatTurn turn, bool smile)
 {
     const int *s = ids.shaders.data(), *m = ids.models.data();
     vlm_enableShader(s[2]);
     vlm_setLight0(1);
     tealMaterial();
     polygonMode(GL_LINE);
-    vlm_renderOBJ(m[0]); // the spikes
-    drawSlat(0, 0, -5, 30, TURN_ALWAYS); // slats and ring cubes
+    vlm_renderOBJ(m[0]);
+    drawSlat(0, 0, -5, 30, turn);
     polygonMode(GL_FILL);
+    if (smile) vlm_renderOBJ(m[1]);
     vlm_setLight0(0);
+}
+
+static void drawScene1(const SceneIds &ids)
+{
+    drawCorridor(ids, TURN_ALWAYS, false);
 }
 
 static void drawScene2(const SceneIds &ids)
 {
-    const int *s = ids.shaders.data(), *m = ids.models.data();
-    vlm_enableShader(s[2]);
-    vlm_setLight0(1);
-    tealMaterial();
-    polygonMode(GL_LINE);
-    vlm_renderOBJ(m[0]); // the spikes
-    drawSlat(0, 0, -5, 30, TURN_UNLESS_ZERO); // boxes, ring cubes and particles
-    polygonMode(GL_FILL);
-    vlm_renderOBJ(m[1]); // the smiling cube
-    vlm_setLight0(0);
+    drawCorridor(ids, TURN_UNLESS_ZERO, true);
 }
 
 static void drawScene3(const SceneIds &ids)

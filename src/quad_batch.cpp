@@ -155,21 +155,26 @@ static int visibleStretches(QuadBatch &b)
     return sent;
 }
 
+// Draws the visible stretches (b.offsets, b.counts) of `indexBuffer` as `mode`.
+static void drawStretches(const QuadBatch &b, GLuint indexBuffer, GLenum mode)
+{
+    glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, indexBuffer);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, nullptr);
+    glMultiDrawElements(mode, b.counts.data(), GL_UNSIGNED_INT, b.offsets.data(),
+                        (GLsizei)b.counts.size());
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
 int vlm_quadBatchDraw(int batch)
 {
     if (batch < 0 || batch >= BATCH_COUNT) return 0;
     QuadBatch &b = BATCHES[batch];
     int sent = visibleStretches(b);
-    if (sent == 0) return 0;
-    glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.indexBuffer);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, nullptr);
-    glMultiDrawElements(GL_QUADS, b.counts.data(), GL_UNSIGNED_INT, b.offsets.data(),
-                        (GLsizei)b.counts.size());
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (sent > 0) drawStretches(b, b.indexBuffer, GL_QUADS);
     return sent;
 }
 
@@ -205,16 +210,7 @@ int vlm_quadBatchDrawEdges(int batch)
         b.offsets[i] = (const void *)(2 * (uintptr_t)b.offsets[i]);
         b.counts[i] *= 2;
     }
-    if (sent == 0) return 0;
-    glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.edgeBuffer);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, nullptr);
-    glMultiDrawElements(GL_LINES, b.counts.data(), GL_UNSIGNED_INT, b.offsets.data(),
-                        (GLsizei)b.counts.size());
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    if (sent > 0) drawStretches(b, b.edgeBuffer, GL_LINES);
     return sent;
 }
 
