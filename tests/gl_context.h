@@ -2,6 +2,7 @@
 #pragma once
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+#include <unistd.h>
 
 // Opens a double-buffered RGBA window of width x height once per process and makes it current.
 inline void vlmTestGLContext(int width = 320, int height = 180)
@@ -25,4 +26,15 @@ inline void vlmTestReadPixel(int x, int y, unsigned char rgba[4])
 {
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(x, y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+}
+
+// Runs freeglut's event loop until `counter` passes `before`, for up to a second: a window
+// that the X server has not shown yet is not redrawn, however often a redraw is asked for.
+inline bool vlmTestRunUntilPast(const int &counter, int before)
+{
+    for (int i = 0; i < 100 && counter == before; i++) {
+        glutMainLoopEvent();
+        if (counter == before) usleep(10000);
+    }
+    return counter > before;
 }

@@ -19,11 +19,7 @@ static void countRedraw() { redraws++; }
 // for at most a second: a window only redraws once the X server has shown it.
 static bool redrawnSince(int before)
 {
-    for (int i = 0; i < 100 && redraws == before; i++) {
-        glutMainLoopEvent();
-        if (redraws == before) usleep(10000);
-    }
-    return redraws > before;
+    return vlmTestRunUntilPast(redraws, before);
 }
 
 static void openWindow()
