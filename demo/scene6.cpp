@@ -6,7 +6,6 @@
 #include "camera.h"
 #include "director.h"
 #include "effects_screen.h"
-#include "fbo.h"
 #include "lighting.h"
 #include "loading.h"
 #include "models_obj.h"
@@ -112,19 +111,11 @@ static void drawGreetings(float t)
 
 void sceneBlock6(void)
 {
-    static int loaded = 0;
-    static int camera_trackid0;
-    static unsigned fbotex;
+    static SceneOpening opening;
     float t = director_sceneClock();
     float intensity = STRIP_STEP;
     float fade = 5;
-    if (!loaded) {
-        loaded = 1;
-        camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene6-camera0.vtrack");
-        vlm_camera_useTrack(0, camera_trackid0);
-    }
-    mblur = 0;
-    fbotex = vlm_enableFBO(fbo6, 0, 0, 0);
+    unsigned fbotex = sceneBegin(opening, "data/camera/scene6-camera0.vtrack", fbo6, 0);
     setScreenEffects(t, CALM_DISTORTION);
 
     vlm_useCamera(0);
