@@ -5,7 +5,6 @@
 #include "camera.h"
 #include "director.h"
 #include "effects_screen.h"
-#include "fbo.h"
 #include "lighting.h"
 #include "loading.h"
 #include "post_chain.h"
@@ -63,19 +62,11 @@ static void drawTitles(float t)
 
 void sceneBlock0(void)
 {
-    static int loaded = 0;
-    static int camera_trackid0;
-    static unsigned fbotex;
+    static SceneOpening opening;
     float t = director_sceneClock();
     float intensity = PLANE_CELL;
     float fade = 1;
-    if (!loaded) {
-        loaded = 1;
-        camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene0-camera0.vtrack");
-        vlm_camera_useTrack(0, camera_trackid0);
-    }
-    mblur = 0;
-    fbotex = vlm_enableFBO(fbo0, 0, 0, 0);
+    unsigned fbotex = sceneBegin(opening, "data/camera/scene0-camera0.vtrack", fbo0, 0);
     fade = scene0_fade(t);
     vlm_enableShader(scene0_shader2);
     sceneUniform(scene0_shader2, "timer", t);

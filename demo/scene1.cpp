@@ -4,7 +4,6 @@
 #include "scenes.h"
 #include "camera.h"
 #include "director.h"
-#include "fbo.h"
 #include "lighting.h"
 #include "loading.h"
 #include "models_obj.h"
@@ -66,18 +65,10 @@ int scene1_drawRings(float t, float M)
 
 void sceneBlock1(void)
 {
-    static int loaded = 0;
-    static int camera_trackid0;
-    static unsigned fbotex;
+    static SceneOpening opening;
     float t = director_sceneClock();
     float fade = scene1_fade(t);
-    if (!loaded) {
-        loaded = 1;
-        camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene1-camera0.vtrack");
-        vlm_camera_useTrack(0, camera_trackid0);
-    }
-    mblur = 0;
-    fbotex = vlm_enableFBO(fbo1, 1, 1, 1);
+    unsigned fbotex = sceneBegin(opening, "data/camera/scene1-camera0.vtrack", fbo1, 1);
     setScreenEffects(t, STRONG_DISTORTION);
 
     vlm_useCamera(0);

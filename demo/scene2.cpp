@@ -6,7 +6,6 @@
 #include "camera.h"
 #include "director.h"
 #include "effects_particles.h"
-#include "fbo.h"
 #include "lighting.h"
 #include "loading.h"
 #include "models_obj.h"
@@ -81,20 +80,12 @@ int scene2_drawRings(float t, float M)
 
 void sceneBlock2(void)
 {
-    static int loaded = 0;
-    static int camera_trackid0;
-    static unsigned fbotex;
+    static SceneOpening opening;
     static int testid;
     float t = director_sceneClock();
     float fade = scene2_fade(t);
-    if (!loaded) {
-        loaded = 1;
-        testid = (int)vlm_genParticleSystem(5000);
-        camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene2-camera0.vtrack");
-        vlm_camera_useTrack(0, camera_trackid0);
-    }
-    mblur = 0;
-    fbotex = vlm_enableFBO(fbo2, 0, 0, 0);
+    if (!opening.loaded) testid = (int)vlm_genParticleSystem(5000); // first frame, before the track
+    unsigned fbotex = sceneBegin(opening, "data/camera/scene2-camera0.vtrack", fbo2, 0);
     setScreenEffects(t, STRONG_DISTORTION);
 
     vlm_useCamera(0);

@@ -6,7 +6,6 @@
 #include "camera.h"
 #include "director.h"
 #include "effects_screen.h"
-#include "fbo.h"
 #include "lighting.h"
 #include "loading.h"
 #include "noise.h"
@@ -70,18 +69,10 @@ static void drawCubeRow(float t)
 
 void sceneBlock3(void)
 {
-    static int loaded = 0;
-    static int camera_trackid0;
-    static unsigned fbotex;
+    static SceneOpening opening;
     float t = director_sceneClock();
     float fade = scene3_fade(t);
-    if (!loaded) {
-        loaded = 1;
-        camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene3-camera0.vtrack");
-        vlm_camera_useTrack(0, camera_trackid0);
-    }
-    mblur = 0;
-    fbotex = vlm_enableFBO(fbo3, 1, 1, 1);
+    unsigned fbotex = sceneBegin(opening, "data/camera/scene3-camera0.vtrack", fbo3, 1);
     scene3_screenEffects(t);
 
     vlm_useCamera(0);

@@ -8,7 +8,6 @@
 #include "director.h"
 #include "effects_particles.h"
 #include "effects_screen.h"
-#include "fbo.h"
 #include "lighting.h"
 #include "loading.h"
 #include "models_obj.h"
@@ -101,21 +100,14 @@ static void drawCar(float t)
 
 void sceneBlock4(void)
 {
-    static int loaded = 0;
+    static SceneOpening opening;
     static int psystem[4];
-    static int camera_trackid0;
-    static unsigned fbotex;
     float t = director_sceneClock();
     float intensity = GRID_CELL;
     float fade = scene4_fade(t);
-    if (!loaded) {
-        loaded = 1;
+    if (!opening.loaded) // first frame, before the track
         for (int i = 0; i < 4; i++) psystem[i] = (int)vlm_genParticleSystem(1000);
-        camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene4-camera0.vtrack");
-        vlm_camera_useTrack(0, camera_trackid0);
-    }
-    mblur = 0;
-    fbotex = vlm_enableFBO(fbo4, 0, 0, 0);
+    unsigned fbotex = sceneBegin(opening, "data/camera/scene4-camera0.vtrack", fbo4, 0);
     setScreenEffects(t, CALM_DISTORTION);
     float b = swing(t); // the road bends as the slats swing
 

@@ -5,7 +5,6 @@
 #include "scenes.h"
 #include "camera.h"
 #include "director.h"
-#include "fbo.h"
 #include "lighting.h"
 #include "loading.h"
 #include "models_obj.h"
@@ -55,19 +54,11 @@ int scene5_drawStrip(float cell)
 
 void sceneBlock5(void)
 {
-    static int loaded = 0;
-    static int camera_trackid0;
-    static unsigned fbotex;
+    static SceneOpening opening;
     float t = director_sceneClock();
     float intensity = STRIP_CELL;
     float fade = scene5_fade(t);
-    if (!loaded) {
-        loaded = 1;
-        camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene5-camera0.vtrack");
-        vlm_camera_useTrack(0, camera_trackid0);
-    }
-    mblur = 0;
-    fbotex = vlm_enableFBO(fbo5, 0, 0, 0);
+    unsigned fbotex = sceneBegin(opening, "data/camera/scene5-camera0.vtrack", fbo5, 0);
     setScreenEffects(t, CALM_DISTORTION);
 
     vlm_useCamera(0);

@@ -6,7 +6,6 @@
 #include "camera.h"
 #include "director.h"
 #include "effects_screen.h"
-#include "fbo.h"
 #include "lighting.h"
 #include "loading.h"
 #include "models_obj.h"
@@ -60,37 +59,36 @@ float scene6_travel(float t)
     return (float)(t + 0.1 * sin(6.8 * t));
 }
 
-// The tunnel's hundred rows are 4 units apart and stream past at 24 units per second of travel.
-int scene6_drawTunnel(float t, float s, int pipe, int ring)
+// One layer of the tunnel: in each of the hundred rows r (-50 .. 49, at depth 4 r + shift),
+// `model` eight times, 45 degrees apart about the axis and `radius` out from it. Step a of row
+// r is turned a + degPerRow r + spinDeg degrees; the sum is taken in that order, as the
+// picture depends on its rounding.
+static int drawTunnelLayer(float shift, int model, float radius, float degPerRow, float spinDeg)
 {
     int models = 0;
+    for (float r = -50; r < 50; r += 1) {
+        float z = 4 * r + shift;
+        for (float a = 0; a < 360; a += 45) {
+            glPushMatrix();
+            glTranslatef(0, 0, -z);
+            glRotatef(90, 1, 0, 0);
+            glRotatef(a + degPerRow * r + spinDeg, 0, 1, 0);
+            glTranslatef(-radius, 0, 0);
+            vlm_renderOBJ(model);
+            glPopMatrix();
+            models++;
+        }
+    }
+    return models;
+}
+
+// The tunnel's hundred rows are 4 units apart and stream past at 24 units per second of travel.
+// The pipes stand still; the rings turn a degree further each row and 30 degrees per second.
+int scene6_drawTunnel(float t, float s, int pipe, int ring)
+{
     float shift = rowDistance(s, 24, 4, 0); // the same truncated offset for every row
-    for (float r = -50; r < 50; r += 1) {
-        float z = 4 * r + shift;
-        for (float a = 0; a < 360; a += 45) {
-            glPushMatrix();
-            glTranslatef(0, 0, -z);
-            glRotatef(90, 1, 0, 0);
-            glRotatef(a, 0, 1, 0);
-            glTranslatef(-6, 0, 0);
-            vlm_renderOBJ(pipe);
-            glPopMatrix();
-            models++;
-        }
-    }
-    for (float r = -50; r < 50; r += 1) {
-        float z = 4 * r + shift;
-        for (float a = 0; a < 360; a += 45) {
-            glPushMatrix();
-            glTranslatef(0, 0, -z);
-            glRotatef(90, 1, 0, 0);
-            glRotatef(a + r + 30 * t, 0, 1, 0);
-            glTranslatef(-10, 0, 0);
-            vlm_renderOBJ(ring);
-            glPopMatrix();
-            models++;
-        }
-    }
+    int models = drawTunnelLayer(shift, pipe, 6, 0, 0);
+    models += drawTunnelLayer(shift, ring, 10, 1, 30 * t);
     return models;
 }
 
@@ -112,19 +110,11 @@ static void drawGreetings(float t)
 
 void sceneBlock6(void)
 {
-    static int loaded = 0;
-    static int camera_trackid0;
-    static unsigned fbotex;
+    static SceneOpening opening;
     float t = director_sceneClock();
     float intensity = STRIP_STEP;
     float fade = 5;
-    if (!loaded) {
-        loaded = 1;
-        camera_trackid0 = vlm_genCameraTrack(2, "data/camera/scene6-camera0.vtrack");
-        vlm_camera_useTrack(0, camera_trackid0);
-    }
-    mblur = 0;
-    fbotex = vlm_enableFBO(fbo6, 0, 0, 0);
+    unsigned fbotex = sceneBegin(opening, "data/camera/scene6-camera0.vtrack", fbo6, 0);
     setScreenEffects(t, CALM_DISTORTION);
 
     vlm_useCamera(0);

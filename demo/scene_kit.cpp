@@ -1,5 +1,8 @@
 // The scene kit: geometry, values and materials several scenes share.
 #include "scene_kit.h"
+#include "camera.h"
+#include "director.h"
+#include "fbo.h"
 #include "noise.h"
 #include "post_chain.h"
 #include "quad_batch.h"
@@ -33,6 +36,19 @@ void setScreenEffects(float t, ScreenGains gains)
     VLM_SCREEN_RGBDIST = vlm_perlin2DNoise(0, 30 * t, 123) * gains.rgb;
     VLM_SCREEN_DIST = vlm_perlin2DNoise(0, 30 * t, 123) * gains.dist;
     VLM_SCREEN_WOBBLE = vlm_perlin2DNoise(0, 0.01f * t, 123);
+}
+
+// ---------------------------------------------------------------- scene opening
+
+unsigned sceneBegin(SceneOpening &opening, const char *trackPath, int target, float paper)
+{
+    if (!opening.loaded) {
+        opening.loaded = true;
+        opening.track = vlm_genCameraTrack(VLM_TRACK_LOADED, trackPath);
+        vlm_camera_useTrack(0, opening.track);
+    }
+    mblur = 0;
+    return vlm_enableFBO(target, paper, paper, paper);
 }
 
 // ---------------------------------------------------------------- geometry

@@ -1,14 +1,14 @@
-// The scene kit: what several scenes share. Counted geometry (quad grids, rings of cubes,
-// rows of slats), the row distance of the streaming rows, the swing of the slats, the common
-// materials, the screen-effect gains and the uniform helper. Times are scene seconds
-// (float); every value is single precision as the picture depends on it. Loop counters of
-// geometry are single-precision floats stepped by a float increment: the counts that result
-// (667 x 667 cells, 101 cubes per ring, 501 x 21 strip squares) are part of the picture, so
-// callers pass range and step exactly as their loops have them. Quad grids that are the same
-// every frame are recorded once from their loop into a quad batch (src/quad_batch.h) and drawn
-// from GL buffers; the rest is immediate mode.
+// The scene kit: what several scenes share. The opening of every scene block, counted
+// geometry (quad grids, rings of cubes, rows of slats), the row distance of the streaming rows,
+// the swing of the slats, the common materials, the screen-effect gains and the uniform helper.
+// Times are scene seconds (float); every value is single precision as the picture depends on
+// it. Loop counters of geometry are single-precision floats stepped by a float increment: the
+// counts that result (667 x 667 cells, 101 cubes per ring, 501 x 21 strip squares) are part
+// of the picture, so callers pass range and step exactly as their loops have them. Quad grids
+// that are the same every frame are recorded once from their loop into a quad batch
+// (src/quad_batch.h) and drawn from GL buffers; the rest is immediate mode.
 //
-// Index: values | geometry | materials and uniforms
+// Index: values | scene opening | geometry | materials and uniforms
 #pragma once
 
 // ---------------------------------------------------------------- values
@@ -29,6 +29,19 @@ struct ScreenGains {
 extern const ScreenGains STRONG_DISTORTION; // x 10 and x 0.1: the paper corridors
 extern const ScreenGains CALM_DISTORTION;   // x 4 and x 0.01: the later scenes
 void setScreenEffects(float t, ScreenGains gains);
+
+// ---------------------------------------------------------------- scene opening
+// What a scene block keeps of its opening, as a static of the block.
+struct SceneOpening {
+    bool loaded = false; // the block's first frame has run: its camera track is on slot 0
+    int track = -1;      // that camera track's id
+};
+// The lines every scene block opens with: on its first frame the camera track read from
+// `trackPath` is made and put on camera slot 0; then mblur = 0 and render target `target` is
+// enabled, cleared to grey `paper` (0 black, 1 white). Returns the target's colour texture 0.
+// A block with first-frame work of its own to do before the track does it itself while
+// `opening.loaded` is false.
+unsigned sceneBegin(SceneOpening &opening, const char *trackPath, int target, float paper);
 
 // ---------------------------------------------------------------- geometry
 // One GL_QUADS batch: x from x0 while x < x1 in xStep, and inside z from z0 while z < z1 in

@@ -1,11 +1,12 @@
 // The demo's seven scenes, one file each (demo/sceneN.cpp): the scene's ids as file-level
 // statics, its loading step, its values, its geometry and its block. The director runs the
 // loading steps in scene order during loading stage 1 and a block while `queue` equals its
-// number. Every block follows the same pattern: scene time t, per-frame values, one-time
-// set-up (camera track on slot 0), mblur = 0, its render target, the screen-effect values,
-// its drawing, the scene change test and the post pass into VLM_PP entry 0. The programs
-// built from scene01.* mark their pixels as ink (alpha 0): the post program draws ink dark
-// on light paper and bright teal on dark paper. Times are scene seconds (float).
+// number. Every block follows the same pattern: scene time t, per-frame values, the opening
+// (sceneBegin: camera track on slot 0 on the first frame, mblur = 0, its render target), the
+// screen-effect values, its drawing, the scene change test and the post pass into VLM_PP
+// entry 0. The programs built from scene01.* mark their pixels as ink (alpha 0): the post
+// program draws ink dark on light paper and bright teal on dark paper. Times are scene
+// seconds (float).
 //
 // Index: ids | scene 0 .. scene 6
 #pragma once
