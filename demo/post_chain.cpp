@@ -17,12 +17,18 @@ int VLM_PP[5][4];
 // (nothing in the demo blends): it writes every pixel without reading what was there, so its
 // target is bound without the clear, and without reading or writing a depth buffer it never
 // needs. The caller's depth setting comes back afterwards.
-static void fullscreenWithoutDepth(unsigned texture)
+template <typename Draw>
+static void withoutDepthTest(Draw draw)
 {
     GLboolean depth = glIsEnabled(GL_DEPTH_TEST);
     glDisable(GL_DEPTH_TEST);
-    vlm_renderFullscreen(texture);
+    draw();
     if (depth) glEnable(GL_DEPTH_TEST);
+}
+
+static void fullscreenWithoutDepth(unsigned texture)
+{
+    withoutDepthTest([texture] { vlm_renderFullscreen(texture); });
 }
 
 // Binds `index` for a pass that overwrites it; a target that would blend with what it holds
@@ -118,12 +124,7 @@ static void finalQuad(void)
 
 static void finalPass(void)
 {
-    glMatrixMode(GL_MODELVIEW);
-    glPushMatrix();
-    glLoadIdentity();
-    glMatrixMode(GL_PROJECTION);
-    glPushMatrix();
-    glLoadIdentity();
+    vlm_pushScreenMatrices();
 
     glEnable(GL_TEXTURE_2D);
     glActiveTexture(GL_TEXTURE0);
@@ -146,15 +147,10 @@ static void finalPass(void)
     vlm_shader_sendUniformValue(program, "dist_ammount", &VLM_SCREEN_DIST, 1);
     vlm_shader_sendUniformValue(program, "rgb_ammount", &VLM_SCREEN_RGBDIST, 1);
     vlm_shader_sendUniformValue(program, "fade", &VLM_SCREEN_FADE, 1);
-    GLboolean depth = glIsEnabled(GL_DEPTH_TEST); // the window was just cleared, as above
-    glDisable(GL_DEPTH_TEST);
-    finalQuad();
-    if (depth) glEnable(GL_DEPTH_TEST);
+    withoutDepthTest(finalQuad); // the window was just cleared, as above
     vlm_disableShader();
 
-    glPopMatrix(); // projection
-    glMatrixMode(GL_MODELVIEW);
-    glPopMatrix();
+    vlm_popScreenMatrices();
     glDisable(GL_TEXTURE_2D); // unit 2, the active one
 }
 

@@ -7,8 +7,7 @@
 
 static const char *FONT_PATH = "tools/crounded.ttf";
 
-// Pushes identity model-view and projection matrices: vertices are then device coordinates.
-static void pushScreenMatrices(void)
+void vlm_pushScreenMatrices(void)
 {
     glMatrixMode(GL_MODELVIEW);
     glPushMatrix();
@@ -18,7 +17,7 @@ static void pushScreenMatrices(void)
     glLoadIdentity();
 }
 
-static void popScreenMatrices(void)
+void vlm_popScreenMatrices(void)
 {
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
@@ -31,7 +30,7 @@ static const float CORNERS[4][4] = {
 
 void vlm_renderFullscreen(unsigned texture)
 {
-    pushScreenMatrices();
+    vlm_pushScreenMatrices();
     glColor4f(1, 1, 1, 1);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, texture);
@@ -42,7 +41,7 @@ void vlm_renderFullscreen(unsigned texture)
     }
     glEnd();
     glDisable(GL_TEXTURE_2D);
-    popScreenMatrices();
+    vlm_popScreenMatrices();
 }
 
 static void bindOnUnit(GLenum unit, unsigned texture, bool enable)
@@ -65,24 +64,24 @@ static void multiUnitQuad(int units)
 
 void vlm_renderFullscreenDouble(unsigned texture0, unsigned texture1)
 {
-    pushScreenMatrices();
+    vlm_pushScreenMatrices();
     glEnable(GL_TEXTURE_2D);
     bindOnUnit(GL_TEXTURE0, texture0, false);
     bindOnUnit(GL_TEXTURE1, texture1, true);
     multiUnitQuad(2);
-    popScreenMatrices();
+    vlm_popScreenMatrices();
     glDisable(GL_TEXTURE_2D);
 }
 
 void vlm_renderFullscreenTriple(unsigned texture0, unsigned texture1, unsigned texture2)
 {
-    pushScreenMatrices();
+    vlm_pushScreenMatrices();
     glEnable(GL_TEXTURE_2D);
     bindOnUnit(GL_TEXTURE0, texture0, false);
     bindOnUnit(GL_TEXTURE1, texture1, true);
     bindOnUnit(GL_TEXTURE2, texture2, true);
     multiUnitQuad(3);
-    popScreenMatrices();
+    vlm_popScreenMatrices();
     glDisable(GL_TEXTURE_2D);
 }
 

@@ -3,6 +3,10 @@
 // (one font, made on the first text call and kept for the run).
 #pragma once
 
+// Pushes identity model-view and projection matrices (vertices are then device coordinates),
+// leaving the matrix mode GL_PROJECTION; the pop restores both and leaves GL_MODELVIEW.
+void vlm_pushScreenMatrices(void);
+void vlm_popScreenMatrices(void);
 // Draws `texture` over the whole viewport in white; both matrix stacks are restored and
 // the matrix mode is left GL_MODELVIEW. Texture row 0 lands at the bottom.
 void vlm_renderFullscreen(unsigned texture);
