@@ -4,7 +4,8 @@
 // the loading bar instead of in a scene's first frames. Nothing of it can be seen: each step
 // draws through a scissor of one pixel into targets that are cleared before they are used, and
 // gives back the one window pixel it touches. It leaves the GL state, the matrices, the scenes'
-// statics, camera tracks and particle systems as it found them.
+// statics, camera tracks and particle systems as it found them. Each scene's step mirrors the
+// states its block draws with (demo/warmup.cpp): a block that changes them changes its step.
 #pragma once
 
 // The number of steps; each is a loading frame's work.
