@@ -54,7 +54,7 @@ if mount -t tmpfs -o size=256k tmpfs "$tmp/full" 2>/dev/null; then
   mkdir "$tmp/cap"
   for entry in demo data tools data.vfile; do ln -s "$stage/$entry" "$tmp/cap/$entry"; done
   ln -s "$tmp/full" "$tmp/cap/capture"
-  (cd "$tmp/cap" && timeout 300 xvfb-run -a -n 390 -s "-screen 0 320x200x24" ./demo -nf -w 160 -h 96 -c 0 -m \
+  (cd "$tmp/cap" && timeout 300 "$src/scripts/with-xvfb" --screen 320x200x24 ./demo -nf -w 160 -h 96 -c 0 -m \
      >"$tmp/cap.log" 2>&1); code=$?
   [ "$code" = 255 ] || { tail -5 "$tmp/cap.log"; fail "capture on a full disk ended with $code"; }
   grep -q "Capture stopped at frame [0-9]*: capture/[0-9]*.png: No space left on device" "$tmp/cap.log" \
