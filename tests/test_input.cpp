@@ -15,8 +15,7 @@
 static int redraws = 0;
 static void countRedraw() { redraws++; }
 
-// Handles window events until the display routine has run since the count was `before`,
-// for at most a second: a window only redraws once the X server has shown it.
+// Handles window events until the display routine has run since the count was `before`.
 static bool redrawnSince(int before)
 {
     return vlmTestRunUntilPast(redraws, before);
