@@ -63,6 +63,88 @@ double centsOffTempered(double hz, int *note)
     return 100.0 * (n - *note);
 }
 
+// Largest magnitude of the waveform that `x` (one channel) samples, found by 4x oversampling: each
+// block's spectrum is padded with zeros to four times its length, the band-limited interpolation
+// a converter approximates. Blocks overlap by a guard of 1024 samples on each side, where the
+// block's wrap-around would disturb the interpolation; only their middles are read.
+double truePeak(const std::vector<float> &x)
+{
+    const int n = 8192, guard = 1024, up = 4;
+    kiss_fftr_cfg forward = kiss_fftr_alloc(n, 0, nullptr, nullptr);
+    kiss_fftr_cfg inverse = kiss_fftr_alloc(up * n, 1, nullptr, nullptr);
+    std::vector<float> block(n), fine(up * n);
+    std::vector<kiss_fft_cpx> spectrum(n / 2 + 1), padded(up * n / 2 + 1);
+    double peak = 0;
+    for (long start = -guard; start < long(x.size()); start += n - 2 * guard) {
+        for (int i = 0; i < n; ++i) {
+            long at = start + i;
+            block[size_t(i)] = at >= 0 && at < long(x.size()) ? x[size_t(at)] : 0.0f;
+        }
+        kiss_fftr(forward, block.data(), spectrum.data());
+        std::fill(padded.begin(), padded.end(), kiss_fft_cpx{0, 0});
+        std::copy(spectrum.begin(), spectrum.end(), padded.begin());
+        padded[n / 2].r *= 0.5f;  // the Nyquist bin is shared by the positive and negative halves
+        padded[n / 2].i = 0;
+        kiss_fftri(inverse, padded.data(), fine.data());
+        for (int i = up * guard; i < up * (n - guard); ++i)
+            peak = std::max(peak, std::fabs(double(fine[size_t(i)]) / n));  // the inverse is unscaled
+    }
+    kiss_fftr_free(forward);
+    kiss_fftr_free(inverse);
+    return peak;
+}
+
+double dBFS(double amplitude) { return 20.0 * std::log10(amplitude + 1e-30); }
+
+// Integrated loudness in LUFS of stereo `left` and `right` at 44.1 kHz: K-weighted (high shelf
+// then high pass, from their analogue prototypes), mean square in 400 ms blocks every 100 ms,
+// blocks below -70 LUFS dropped, then blocks 10 LU under the mean of the rest dropped.
+double integratedLoudness(const std::vector<float> &left, const std::vector<float> &right)
+{
+    struct Biquad {
+        double b0, b1, b2, a1, a2, z1 = 0, z2 = 0;
+        double run(double x)
+        {
+            double y = b0 * x + z1;
+            z1 = b1 * x - a1 * y + z2;
+            z2 = b2 * x - a2 * y;
+            return y;
+        }
+    };
+    auto shelf = [] {
+        double k = std::tan(synth::kPi * 1681.974450955533 / kRate), q = 0.7071752369554196;
+        double vh = std::pow(10.0, 3.999843853973347 / 20), vb = std::pow(vh, 0.4996667741545416);
+        double a0 = 1 + k / q + k * k;
+        return Biquad{(vh + vb * k / q + k * k) / a0, 2 * (k * k - vh) / a0, (vh - vb * k / q + k * k) / a0,
+                      2 * (k * k - 1) / a0, (1 - k / q + k * k) / a0};
+    };
+    auto highPass = [] {
+        double k = std::tan(synth::kPi * 38.13547087602444 / kRate), q = 0.5003270373238773;
+        double a0 = 1 + k / q + k * k;
+        return Biquad{1, -2, 1, 2 * (k * k - 1) / a0, (1 - k / q + k * k) / a0};
+    };
+    const long hop = long(kRate / 10), frames = long(std::min(left.size(), right.size()));
+    std::vector<double> hopPower;  // summed K-weighted squares of both sides per 100 ms
+    Biquad s[2] = {shelf(), shelf()}, h[2] = {highPass(), highPass()};
+    double sum = 0;
+    for (long i = 0; i < frames; ++i) {
+        double l = h[0].run(s[0].run(left[size_t(i)])), r = h[1].run(s[1].run(right[size_t(i)]));
+        sum += l * l + r * r;
+        if ((i + 1) % hop == 0) { hopPower.push_back(sum); sum = 0; }
+    }
+    std::vector<double> blocks;
+    for (size_t k = 3; k < hopPower.size(); ++k)
+        blocks.push_back((hopPower[k - 3] + hopPower[k - 2] + hopPower[k - 1] + hopPower[k]) / (4.0 * hop));
+    auto lufs = [](double power) { return -0.691 + 10.0 * std::log10(power + 1e-30); };
+    auto gatedMean = [&](double thresholdLufs) {
+        double total = 0;
+        int count = 0;
+        for (double p : blocks) if (lufs(p) > thresholdLufs) { total += p; ++count; }
+        return count ? total / count : 0.0;
+    };
+    return lufs(gatedMean(lufs(gatedMean(-70.0)) - 10.0));
+}
+
 // The rendered track: runs the tool once per build of it and keeps the WAV in the build tree.
 struct Track {
     std::vector<int16_t> pcm;  // interleaved left, right
@@ -150,8 +232,8 @@ Bands bandPower(const Track &t, double fromSec, double toSec)
     return {sum.low / n, sum.mid / n, sum.high / n};
 }
 
-// The staged MP3 decoded whole by libmpg123: its format, the length it reports after a scan,
-// and the decoded samples.
+// The staged MP3 decoded whole by libmpg123, once per process: its format, the length it
+// reports after a scan, and the decoded samples.
 struct Decoded {
     long rate = 0;
     int channels = 0;
@@ -160,9 +242,10 @@ struct Decoded {
     long frames() const { return long(pcm.size() / 2); }
 };
 
-Decoded decodeStaged()
+const Decoded &decodedStaged()
 {
-    Decoded d;
+    static Decoded d;
+    if (d.scannedFrames >= 0) return d;
     mpg123_init();
     int err = 0;
     mpg123_handle *h = mpg123_new(nullptr, &err);
@@ -259,22 +342,33 @@ TEST(Synth, EnvelopeAttacksHoldsAndReleasesOnTime)
     EXPECT_EQ(env.length(), long(0.5 * kRate) + long(0.2f * kRate) + 1);
 }
 
-TEST(Synth, LimiterHoldsTheCeilingAndLeavesQuietAudioAlone)
+TEST(Synth, LimiterHoldsTheTruePeakCeilingAndLeavesQuietAudioAlone)
 {
+    // Loud noise with one huge spike, both below 8 kHz (24 dB per octave), and a quarter-rate
+    // sine sampled 45 degrees off its crests: its samples read 0.85, under the ceiling, while
+    // the wave between them swings to 1.2. (The limiter's interpolator is flat to 19 kHz, as far
+    // as music and the MP3 encoder reach; white noise would read low on it above that.)
     synth::Noise noise(7);
-    std::vector<float> loud(20000), quiet(20000);
+    synth::Svf lowPass[2][2];  // two in a row per side
+    for (synth::Svf &f : lowPass[0]) f.set(8000.0f, 0.0f);
+    for (synth::Svf &f : lowPass[1]) f.set(8000.0f, 0.0f);
+    std::vector<float> loud(20000), between(20000), quiet(20000);
     for (size_t i = 0; i < loud.size(); ++i) {
-        loud[i] = 3.0f * noise.next() + (i == 9000 ? 40.0f : 0.0f);  // one huge spike among it
-        quiet[i] = 0.5f * noise.next();
+        float x = 3.0f * noise.next() + (i == 9000 ? 40.0f : 0.0f);
+        loud[i] = lowPass[1][i % 2].process(lowPass[0][i % 2].process(x).low).low;
+        between[i] = 1.2f * float(std::sin(synth::kPi * (double(i / 2) / 2.0 + 0.25)));
+        quiet[i] = 0.2f * noise.next();
     }
     std::vector<float> quietCopy = quiet;
-    synth::limit(loud, 0.891f, 66, 0.1f);
-    synth::limit(quiet, 0.891f, 66, 0.1f);
-    float peak = 0;
-    for (float v : loud) peak = std::max(peak, std::fabs(v));
-    EXPECT_LE(peak, 0.891f);
-    EXPECT_GT(peak, 0.85f);  // limited to the ceiling, not far below it
+    for (std::vector<float> *x : {&loud, &between, &quiet}) synth::limit(*x, 0.891f, 220, 0.1f);
     EXPECT_EQ(quiet, quietCopy);
+    for (std::vector<float> *x : {&loud, &between}) {
+        std::vector<float> sides[2];
+        for (size_t i = 0; i < x->size(); ++i) sides[i % 2].push_back((*x)[i]);
+        double peak = std::max(truePeak(sides[0]), truePeak(sides[1]));
+        EXPECT_LE(peak, 0.891 * 1.001);  // within the interpolators' differences
+        EXPECT_GT(peak, 0.85);           // limited to the ceiling, not far below it
+    }
 }
 
 TEST(Synth, ReverbRingsOnAndDiesAway)
@@ -582,7 +676,7 @@ TEST(MusicMp3, DecodesToTheRenderedLengthFromTheFirstSampleWithoutClipping)
 {
     const Track &t = renderedTrack();
     ASSERT_GT(t.frames(), 0);
-    Decoded d = decodeStaged();
+    const Decoded &d = decodedStaged();
     ASSERT_GE(d.scannedFrames, 0) << "cannot open " VLM_STAGE_DIR "/data/tune.mp3";
     EXPECT_EQ(d.rate, 44100);
     EXPECT_EQ(d.channels, 2);
@@ -603,6 +697,23 @@ TEST(MusicMp3, DecodesToTheRenderedLengthFromTheFirstSampleWithoutClipping)
         if (sum > best) { best = sum; bestOffset = offset; }
     }
     EXPECT_EQ(bestOffset, 0);
+}
+
+TEST(MusicMp3, StaysAMinusOneDbTruePeakUnderFullScaleAtStreamingLoudness)
+{
+    // Between its samples the decoded waveform swings further than they do; a player's
+    // converter follows it and clips above full scale, and loudness-normalising services turn
+    // a track down further for a true peak over -1 dBTP.
+    const Decoded &d = decodedStaged();
+    ASSERT_GT(d.frames(), long(216 * kRate)) << "cannot decode " VLM_STAGE_DIR "/data/tune.mp3";
+    std::vector<float> sides[2];
+    for (size_t i = 0; i < d.pcm.size(); ++i) sides[i % 2].push_back(d.pcm[i] / 32768.0f);
+    double peakDb = dBFS(std::max(truePeak(sides[0]), truePeak(sides[1])));
+    double loudness = integratedLoudness(sides[0], sides[1]);
+    printf("true peak %.2f dBTP, integrated loudness %.2f LUFS\n", peakDb, loudness);
+    EXPECT_LE(peakDb, -1.0);
+    EXPECT_GE(loudness, -16.0);
+    EXPECT_LE(loudness, -13.0);
 }
 
 TEST(MusicMp3, OurSoundLayerOpensItWithTheRenderedLength)

@@ -1,9 +1,11 @@
 // Synthesiser building blocks for the music tool: band-limited oscillators, envelopes, a
-// resonant filter, drum voices, a ping-pong delay, a reverb and the master limiter.
+// resonant filter, drum voices, a ping-pong delay, a reverb, a true-peak meter and the master
+// limiter.
 // Everything works on float samples at kRate Hz (nominal full scale -1..1) and is deterministic:
 // noise comes from seeded generators; nothing reads the clock, the environment or threads.
 //
-// Index: pitch and noise | oscillators | envelope | filter | drums | delay | reverb | limiter
+// Index: pitch and noise | oscillators | envelope | filter | drums | delay | reverb | true peak
+//        and limiter
 #pragma once
 #include <algorithm>
 #include <cmath>
@@ -402,30 +404,120 @@ private:
     OnePole damp_[8];
 };
 
-// ---- limiter ----------------------------------------------------------------------------------
+// ---- true peak and limiter --------------------------------------------------------------------
 
-// Master limiter over a whole interleaved stereo buffer (offline, so it looks ahead freely):
-// afterwards no sample exceeds `ceiling` (linear, 0..1). The gain falls linearly over the
-// `lookaheadSamples` before a peak and recovers with time constant `releaseSec`.
+// Reconstructs the waveform between samples, as a player's converter does: 4x oversampling by a
+// Kaiser-windowed sinc (beta 8) over 32 neighbouring samples, flat within 0.05 dB to 19 kHz at
+// 44.1 kHz (0.8 dB down at 20 kHz), as far as music and the MP3 encoder reach.
+// A signal whose samples stay within +-1 can swing well past 1 between them (a quarter-rate
+// sine sampled at 45 degrees reads 0.707 of its peak); that swing is what clips a player.
+class TruePeak {
+public:
+    static constexpr int kTaps = 32;  // input samples per interpolated value
+
+    TruePeak()
+    {
+        const double beta = 8.0, half = kTaps / 2;
+        for (int p = 0; p < 3; ++p) {
+            double sum = 0.0, c[kTaps];
+            for (int k = 0; k < kTaps; ++k) {
+                double t = k - (half - 1) - (p + 1) / 4.0;  // distance from the value, in samples
+                double r = t / half;
+                c[k] = sinc(t) * besselI0(beta * std::sqrt(std::max(0.0, 1.0 - r * r))) / besselI0(beta);
+                sum += c[k];
+            }
+            for (int k = 0; k < kTaps; ++k) coef_[p][k] = float(c[k] / sum);  // unity at DC
+        }
+    }
+    // Largest magnitude of the reconstructed waveform from sample `i` up to (not including)
+    // sample i + 1 of x[0], x[stride], ... x[(n - 1) * stride]; samples outside are silence.
+    float around(const float *x, long stride, long n, long i) const
+    {
+        const long first = i - (kTaps / 2 - 1);
+        float window[kTaps];
+        if (first >= 0 && first + kTaps <= n) {
+            for (int k = 0; k < kTaps; ++k) window[k] = x[(first + k) * stride];
+        } else {
+            for (int k = 0; k < kTaps; ++k) {
+                long at = first + k;
+                window[k] = at >= 0 && at < n ? x[at * stride] : 0.0f;
+            }
+        }
+        float a = 0.0f, b = 0.0f, c = 0.0f;  // three independent sums, one per quarter
+        for (int k = 0; k < kTaps; ++k) {
+            a += coef_[0][k] * window[k];
+            b += coef_[1][k] * window[k];
+            c += coef_[2][k] * window[k];
+        }
+        return std::max(std::max(std::fabs(x[i * stride]), std::fabs(a)),
+                        std::max(std::fabs(b), std::fabs(c)));
+    }
+    // Per frame of an interleaved stereo buffer: the larger side's around().
+    std::vector<float> ofStereo(const std::vector<float> &stereo) const
+    {
+        long frames = long(stereo.size() / 2);
+        std::vector<float> peak(frames);
+        for (long i = 0; i < frames; ++i)
+            peak[i] = std::max(around(stereo.data(), 2, frames, i), around(stereo.data() + 1, 2, frames, i));
+        return peak;
+    }
+
+private:
+    static double sinc(double t) { return t == 0.0 ? 1.0 : std::sin(kPi * t) / (kPi * t); }
+    // Modified Bessel function of the first kind, order 0, by its power series.
+    static double besselI0(double x)
+    {
+        double term = 1.0, sum = 1.0;
+        for (int k = 1; k < 40; ++k) {
+            term *= (x / (2.0 * k)) * (x / (2.0 * k));
+            sum += term;
+        }
+        return sum;
+    }
+    float coef_[3][kTaps];
+};
+
+// True-peak limiter over a whole interleaved stereo buffer (offline, so it looks ahead freely):
+// afterwards the reconstructed waveform (TruePeak) stays within `ceiling` (linear, 0..1), and so
+// does every sample. Around a peak the gain holds across the interpolator's reach, so that the
+// waveform there is scaled, not reshaped; before it the gain falls linearly over
+// `lookaheadSamples`, after it recovers with time constant `releaseSec`. A gain that moves under
+// the interpolator still reshapes the waveform a little, so the result is measured again and
+// the gain held flat, and lower, wherever it is still over, until nothing is.
 inline void limit(std::vector<float> &stereo, float ceiling, long lookaheadSamples, float releaseSec)
 {
-    long frames = long(stereo.size() / 2);
-    std::vector<float> gain(frames);
-    for (long i = 0; i < frames; ++i) {
-        float peak = std::max(std::fabs(stereo[2 * i]), std::fabs(stereo[2 * i + 1]));
-        gain[i] = peak > ceiling ? ceiling / peak : 1.0f;
+    const long frames = long(stereo.size() / 2), reach = TruePeak::kTaps / 2;
+    const TruePeak truePeak;
+    const std::vector<float> source = stereo;
+    std::vector<float> need(frames, 1.0f), gain(frames, 1.0f), peak = truePeak.ofStereo(source);
+    const float step = 1.0f / float(lookaheadSamples);
+    const float recover = 1.0f - float(std::exp(-1.0 / (releaseSec * kRate)));
+    for (int round = 0; round < 16; ++round) {
+        std::vector<long> over;
+        for (long i = 0; i < frames; ++i)
+            if (peak[i] > ceiling) over.push_back(i);
+        if (over.empty()) return;
+        for (long i : over) {
+            long from = std::max(0L, i - reach), to = std::min(frames - 1, i + reach);
+            // Below the lowest gain already under the interpolator; the margin makes each round
+            // overshoot less than the last, whatever the rounding.
+            float want = *std::min_element(&gain[from], &gain[to] + 1) * (ceiling / peak[i]) * 0.9995f;
+            for (long j = from; j <= to; ++j) need[j] = std::min(need[j], want);
+        }
+        // Backwards: reach each required gain by a ramp over the look-ahead before it.
+        gain = need;
+        for (long i = frames - 2; i >= 0; --i) gain[i] = std::min(gain[i], gain[i + 1] + step);
+        // Forwards: recover slowly, never above what the backward pass allows.
+        float g = 1.0f;
+        for (long i = 0; i < frames; ++i) {
+            gain[i] = g = std::min(gain[i], g + (1.0f - g) * recover);
+            stereo[2 * i] = source[2 * i] * g;
+            stereo[2 * i + 1] = source[2 * i + 1] * g;
+        }
+        peak = truePeak.ofStereo(stereo);
     }
-    // Backwards: reach each required gain by a ramp over the look-ahead before the peak.
-    float step = 1.0f / float(lookaheadSamples);
-    for (long i = frames - 2; i >= 0; --i) gain[i] = std::min(gain[i], gain[i + 1] + step);
-    // Forwards: recover slowly, never above what the backward pass allows.
-    float recover = 1.0f - float(std::exp(-1.0 / (releaseSec * kRate)));
-    float g = 1.0f;
-    for (long i = 0; i < frames; ++i) {
-        g = std::min(gain[i], g + (1.0f - g) * recover);
-        stereo[2 * i] = std::min(ceiling, std::max(-ceiling, stereo[2 * i] * g));
-        stereo[2 * i + 1] = std::min(ceiling, std::max(-ceiling, stereo[2 * i + 1] * g));
-    }
+    // Not reached with music; a pathological buffer still leaves with its samples in range.
+    for (float &v : stereo) v = std::min(ceiling, std::max(-ceiling, v));
 }
 
 }  // namespace synth
