@@ -2,13 +2,18 @@
 // in edit mode the keys and mouse drags that move, turn, record and save the edit camera.
 #include "vlm.h"
 #include "camera.h"
+#include "io.h"
+#include "io_save.h"
 #include "live.h"
 #include "textures.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+#include <sys/stat.h>
 #include <climits>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <string>
 
 int VLM_KEYSTATE[2];
 int VLM_EDIT_MOUSE[5];
@@ -41,11 +46,58 @@ static void nudgeEditCamera(int axis, float delta)
     vlm_setCameraTrackPos(editSlot(), &p, nullptr);
 }
 
+// The file whose keys this session has already made safe (or found none in): the editor
+// writes only the keys recorded since the track was loaded, so the first write over a file
+// that holds keys copies it to "<file>~" first, and later writes leave that copy alone.
+static std::string BACKED_UP_FILE;
+
+enum BackupOutcome { BACKUP_NONE, BACKUP_MADE, BACKUP_FAILED };
+
+// Copies `path` to "<path>~" once per session, before its first write; a missing or empty file
+// (or a device) has no keys to keep.
+static BackupOutcome backUpBeforeFirstWrite(const char *path)
+{
+    if (BACKED_UP_FILE == path) return BACKUP_NONE;
+    struct stat info;
+    if (stat(path, &info) != 0 || !S_ISREG(info.st_mode) || info.st_size == 0) {
+        BACKED_UP_FILE = path;
+        return BACKUP_NONE;
+    }
+    std::string backup = std::string(path) + "~";
+    VlmFile old = {VLM_FILE_MISSING, nullptr, 0, false};
+    if ((unsigned long long)info.st_size <= VLM_FILE_MAX_BYTES)  // the reader would end the process
+        old = vlm_io_readFile(path, VLM_FROM_DISK);
+    int error = 0;
+    bool saved = old.status == VLM_FILE_READ &&
+                 vlm_io_saveFile(backup.c_str(), old.bytes, old.size, &error) == VLM_SAVED;
+    free(old.bytes);
+    if (!saved) {
+        if (old.status == VLM_FILE_READ)
+            fputs(vlm_io_saveFailure(backup.c_str(), error).c_str(), stdout);
+        else
+            printf("[!] Could not read %s to keep its keys in %s\n", path, backup.c_str());
+        return BACKUP_FAILED;
+    }
+    BACKED_UP_FILE = path;
+    return BACKUP_MADE;
+}
+
 static void writeEditTrack(void)
 {
-    printf("[EDIT] Writing camera to %s\n", VLM_EDIT_TRACK_FILENAME);
+    const char *path = VLM_EDIT_TRACK_FILENAME;
+    BackupOutcome backup = backUpBeforeFirstWrite(path);
+    if (backup == BACKUP_FAILED) {
+        printf("[EDIT] Not writing over %s while its keys are kept nowhere else; the new keys "
+               "are still here: press q to try again\n", path);
+        fflush(stdout);
+        return;
+    }
+    if (backup == BACKUP_MADE)
+        printf("[EDIT] Writing camera to %s (its old keys are kept in %s~)\n", path, path);
+    else
+        printf("[EDIT] Writing camera to %s\n", path);
     fflush(stdout);
-    if (!vlm_saveTrackToFile(editSlot(), VLM_EDIT_TRACK_FILENAME))
+    if (!vlm_saveTrackToFile(editSlot(), path))
         printf("[EDIT] The keys are still here: make room and press q to write them again\n");
 }
 

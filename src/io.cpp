@@ -209,6 +209,18 @@ int vlm_io_cacheCount(void)
 
 // ------------------------------------------------------------------ the reader
 
+// A file larger than VLM_FILE_MAX_BYTES is named and the process ends with `status`, before
+// anything is allocated: the same refusal whether size_t and long are 32 or 64 bits wide.
+static void refuseTooLarge(FILE *file, const char *path, const struct stat &info, int status)
+{
+    if ((uint64_t)info.st_size <= VLM_FILE_MAX_BYTES) return;
+    fclose(file);
+    printf("[!] %s is too large: %llu bytes, more than %llu\n", path,
+           (unsigned long long)info.st_size, (unsigned long long)VLM_FILE_MAX_BYTES);
+    fflush(stdout);
+    exit(status);
+}
+
 // The whole packed file in a malloc'ed buffer; null (flag set) when it cannot be opened.
 static unsigned char *readPackedFile(const char *name, size_t *filesize)
 {
@@ -218,9 +230,13 @@ static unsigned char *readPackedFile(const char *name, size_t *filesize)
         no_vfile_error = 1;
         return nullptr;
     }
-    fseek(file, 0, SEEK_END);
-    long length = ftell(file);
-    fseek(file, 0, SEEK_SET);
+    // Measured by the file system: ftell's long cannot tell a size past 2 GiB on i386.
+    struct stat info;
+    long length = -1;
+    if (fstat(fileno(file), &info) == 0) {
+        refuseTooLarge(file, VFILE_PATH, info, 0);
+        length = (long)info.st_size;
+    }
     unsigned char *in_data = (unsigned char *)malloc(length > 0 ? (size_t)length : 1);
     if (length < 0 || !in_data) {
         printf("could not allocate memory\n");
@@ -308,12 +324,8 @@ static VlmFile readDisk(const char *path)
         close(fd);
         return {VLM_FILE_MISSING, nullptr, 0, false};
     }
-    uint64_t length = info.st_size > 0 ? (uint64_t)info.st_size : 0;
-    if (length >= SIZE_MAX) {
-        fclose(file);
-        return {VLM_FILE_NO_MEMORY, nullptr, SIZE_MAX, false};
-    }
-    size_t size = (size_t)length;
+    refuseTooLarge(file, path, info, -1);
+    size_t size = info.st_size > 0 ? (size_t)info.st_size : 0;
     char *bytes = (char *)malloc(size + 1);
     if (!bytes) {
         fclose(file);

@@ -13,7 +13,8 @@
 // Returns a malloc'ed copy (caller frees) of the contents of the record called `name`
 // and stores its length in bytes in *size; the data is not zero-terminated.
 // Returns null, *size untouched, when "data.vfile" is missing or holds no such record.
-// A broken record prints its message and ends the process with status 0.
+// A broken record, or a packed file larger than VLM_FILE_MAX_BYTES, prints its message and
+// ends the process with status 0.
 char *vlm_io_uncompress(const char *name, unsigned *size);
 
 // Reads one line of a disk file like POSIX getline: grows *line, keeps the newline,
@@ -44,10 +45,15 @@ struct VlmFile {
     bool packed;   // true when the bytes came from data.vfile
 };
 
+// The largest file the readers take, in bytes (2 GiB - 1): the loaders count a file's bytes
+// in an int, and the packed file's records in 32 bits.
+const unsigned long long VLM_FILE_MAX_BYTES = 2147483647ull;
+
 // Reads the whole of `path` from where `source` says. A disk path that is not a regular file
-// (a directory, a device, a pipe) prints "[!] <path> is not a regular file" and ends the
-// process with -1 (255); otherwise prints only what the packed file lookup prints, and the
-// caller reports every other failure with its own message.
+// (a directory, a device, a pipe) prints "[!] <path> is not a regular file", and one larger
+// than VLM_FILE_MAX_BYTES "[!] <path> is too large: <size> bytes, more than 2147483647"; both
+// end the process with -1 (255). Otherwise prints only what the packed file lookup prints, and
+// the caller reports every other failure with its own message.
 VlmFile vlm_io_readFile(const char *path, VlmFileSource source);
 
 // ---------------------------------------------------------------- parser outcomes

@@ -107,9 +107,15 @@ void quat_slerp(const quat4 a, const quat4 b, float t, quat4 out)
 
 // ---------------------------------------------------------------- text helpers
 
+md5_lineReader md5_readerOver(const char *bytes, size_t size)
+{
+    return {bytes, bytes + size, bytes, nullptr};
+}
+
 int md5_nextLine(md5_lineReader *reader, std::string *line)
 {
     if (reader->at >= reader->end) return 0;
+    reader->lineStart = reader->at;
     const char *nl = (const char *)memchr(reader->at, '\n', reader->end - reader->at);
     const char *stop = nl ? nl : reader->end;
     line->assign(reader->at, stop - reader->at);
@@ -150,6 +156,24 @@ int md5_countFits(int64_t value, size_t fileSize)
     return value >= 0 && (uint64_t)value <= fileSize;
 }
 
+int md5_narrow(VlmParseOutcome *result, const char *path, const md5_lineReader &reader,
+               const char *what, int64_t value, int *field)
+{
+    if (value >= INT_MIN && value <= INT_MAX) {
+        *field = (int)value;
+        return 1;
+    }
+    // Counted only on failure: the line's number is its newlines from the start, plus one.
+    const char *start = reader.lineStart ? reader.lineStart : reader.begin;
+    int number = 1;
+    for (const char *c = reader.begin; c < start; c++) number += *c == '\n';
+    const char *stop = (const char *)memchr(start, '\n', reader.end - start);
+    std::string text(start, stop ? stop : reader.end);
+    text.erase(0, text.find_first_not_of(" \t"));
+    return vlm_parseFail(result, md5_format("[!] %s, line %d: %s %" PRId64 " out of range: %s\n",
+                                            path, number, what, value, text.c_str()));
+}
+
 // ---------------------------------------------------------------- mesh parser
 
 namespace {
@@ -172,12 +196,17 @@ int fail(MeshParse *p, const std::string &message)
     return vlm_parseFail(&p->result, message);
 }
 
-// The integer that starts `offset` characters into the line, clamped to int; 0 if none.
-long integerAt(const std::string &line, size_t offset)
+// Stores a number read 64 bits wide into its int field, or fails naming the line.
+int narrow(MeshParse *p, const char *what, int64_t value, int *field)
+{
+    return md5_narrow(&p->result, p->path, p->reader, what, value, field);
+}
+
+// The integer that starts `offset` characters into the line, 64 bits wide; 0 if none.
+int64_t integerAt(const std::string &line, size_t offset)
 {
     if (offset > line.size()) return 0;
-    long v = strtol(line.c_str() + offset, nullptr, 10);
-    return v < INT_MIN ? INT_MIN : (v > INT_MAX ? INT_MAX : v);
+    return strtoll(line.c_str() + offset, nullptr, 10);
 }
 
 // Reads a count line's value into *count, or fails when it cannot fit the file. The counts
@@ -185,6 +214,8 @@ long integerAt(const std::string &line, size_t offset)
 // ask for its size squared (a 100 KB file for gigabytes of vertices).
 int takeCount(MeshParse *p, const char *what, int64_t value, int *count)
 {
+    int narrowed;
+    if (!narrow(p, what, value, &narrowed)) return 0;
     if (!md5_countFits(value, p->fileSize) || !md5_countFits(p->declared + value, p->fileSize))
         return fail(p, md5_format("[!] %s, %s %" PRId64 " out of range\n", p->path, what, value));
     p->declared += value;
@@ -192,15 +223,19 @@ int takeCount(MeshParse *p, const char *what, int64_t value, int *count)
     return 1;
 }
 
-int readJointLine(const std::string &line, md5_joint_t *joint)
+// Every integer of a line is read 64 bits wide and narrowed with a check: "%d" of a number past
+// the int range gives the range's end on i386 but the number's low 32 bits on x86_64.
+#define IDX "%" SCNd64
+
+int readJointLine(MeshParse *p, const std::string &line, md5_joint_t *joint)
 {
     memset(joint, 0, sizeof *joint);
     const char *rest = md5_copyToken(line.c_str(), joint->name, sizeof joint->name);
-    sscanf(rest, " %d ( %f %f %f ) ( %f %f %f )", &joint->parent, &joint->pos[0],
-           &joint->pos[1], &joint->pos[2], &joint->orient[0], &joint->orient[1],
-           &joint->orient[2]);
+    int64_t parent = 0;
+    sscanf(rest, " " IDX " ( %f %f %f ) ( %f %f %f )", &parent, &joint->pos[0], &joint->pos[1],
+           &joint->pos[2], &joint->orient[0], &joint->orient[1], &joint->orient[2]);
     quat_computeW(joint->orient);
-    return 1;
+    return narrow(p, "joint parent", parent, &joint->parent);
 }
 
 int readJointsBlock(MeshParse *p)
@@ -213,7 +248,7 @@ int readJointsBlock(MeshParse *p)
             p->result.messages += md5_format("[!] %s, error when reading!\n", p->path);
             return 1;
         }
-        readJointLine(line, &p->model->baseSkel[i]);
+        if (!readJointLine(p, line, &p->model->baseSkel[i])) return 0;
     }
     return 1;
 }
@@ -241,23 +276,37 @@ int readMeshLine(MeshParse *p, md5_mesh_t *mesh, const std::string &line, int si
         md5_copyToken(s + n, mesh->name, sizeof mesh->name);
     if (strstr(s, "weight ")) {
         md5_weight_t w = {};
-        if (sscanf(s, " weight %d %d %f ( %f %f %f )", &index, &w.joint, &w.bias, &w.pos[0],
-                   &w.pos[1], &w.pos[2]) >= 1) {
-            if (!entryFits(p, sized[2], "weight", "numweights", index, mesh->num_weights)) return 0;
+        int64_t wide[2] = {0, 0};  // index, joint
+        if (sscanf(s, " weight " IDX " " IDX " %f ( %f %f %f )", &wide[0], &wide[1], &w.bias,
+                   &w.pos[0], &w.pos[1], &w.pos[2]) >= 1) {
+            if (!narrow(p, "weight", wide[0], &index) ||
+                !narrow(p, "weight joint", wide[1], &w.joint) ||
+                !entryFits(p, sized[2], "weight", "numweights", index, mesh->num_weights))
+                return 0;
             mesh->weights[index] = w;
         }
     }
     if (strstr(s, "vert ")) {
         md5_vertex_t v = {};
-        if (sscanf(s, " vert %d ( %f %f ) %d %d", &index, &v.st[0], &v.st[1], &v.start,
-                   &v.count) >= 1) {
-            if (!entryFits(p, sized[0], "vert", "numverts", index, mesh->num_verts)) return 0;
+        int64_t wide[3] = {0, 0, 0};  // index, first weight, weight count
+        if (sscanf(s, " vert " IDX " ( %f %f ) " IDX " " IDX, &wide[0], &v.st[0], &v.st[1],
+                   &wide[1], &wide[2]) >= 1) {
+            if (!narrow(p, "vert", wide[0], &index) ||
+                !narrow(p, "vert first weight", wide[1], &v.start) ||
+                !narrow(p, "vert weight count", wide[2], &v.count) ||
+                !entryFits(p, sized[0], "vert", "numverts", index, mesh->num_verts))
+                return 0;
             mesh->vertices[index] = v;
         }
     }
     if (strstr(s, "tri ")) {
         md5_triangle_t t = {};
-        if (sscanf(s, " tri %d %d %d %d", &index, &t.index[0], &t.index[1], &t.index[2]) >= 1) {
+        int64_t wide[4] = {0, 0, 0, 0};  // index, three corners
+        if (sscanf(s, " tri " IDX " " IDX " " IDX " " IDX, &wide[0], &wide[1], &wide[2],
+                   &wide[3]) >= 1) {
+            if (!narrow(p, "tri", wide[0], &index)) return 0;
+            for (int c = 0; c < 3; c++)
+                if (!narrow(p, "tri corner", wide[1 + c], &t.index[c])) return 0;
             if (!entryFits(p, sized[1], "tri", "numtris", index, mesh->num_tris)) return 0;
             mesh->triangles[index] = t;
         }
@@ -265,7 +314,7 @@ int readMeshLine(MeshParse *p, md5_mesh_t *mesh, const std::string &line, int si
     n = -1;
     if (strstr(s, "shader") && (sscanf(s, " shader %n", &n), n >= 0))
         md5_copyToken(s + n, mesh->shader, sizeof mesh->shader);
-    int64_t count;  // 64 bits on both builds: "%ld" would stop at 2^31 - 1 on i386
+    int64_t count;
     if (strstr(s, "numverts") && sscanf(s, " numverts %" SCNd64, &count) == 1) {
         if (!takeCount(p, "numverts", count, &mesh->num_verts)) return 0;
         mesh->vertices.assign(mesh->num_verts, md5_vertex_t());
@@ -307,7 +356,8 @@ int readTopLine(MeshParse *p, const std::string &line)
 {
     const char *s = line.c_str();
     md5_model_t *m = p->model;
-    if (strstr(s, "MD5Version 10")) m->version = (int)integerAt(line, 10);
+    if (strstr(s, "MD5Version 10") && !narrow(p, "MD5Version", integerAt(line, 10), &m->version))
+        return 0;
     if (strstr(s, "numJoints")) {
         if (!takeCount(p, "numJoints", integerAt(line, 9), &m->num_joints)) return 0;
         m->baseSkel.assign(m->num_joints, md5_joint_t());
@@ -356,12 +406,14 @@ int checkMeshIndices(MeshParse *p)
     return 1;
 }
 
+#undef IDX
+
 }  // namespace
 
 VlmParseOutcome md5_parseMesh(const char *path, const char *bytes, size_t size, md5_model_t *model)
 {
     *model = md5_model_t();
-    MeshParse p = {path, size, {bytes, bytes + size}, model, VlmParseOutcome(), 0, 0, 0, 0};
+    MeshParse p = {path, size, md5_readerOver(bytes, size), model, VlmParseOutcome(), 0, 0, 0, 0};
     std::string line;
     while (md5_nextLine(&p.reader, &line))
         if (!readTopLine(&p, line)) return p.result;

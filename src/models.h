@@ -142,9 +142,18 @@ void vlm_md5_renderSkeleton(int model);
 struct md5_lineReader {
     const char *at;           // start of the next line
     const char *end;          // one past the last byte
+    const char *begin;        // the first byte of the file
+    const char *lineStart;    // start of the line handed out last; null before the first
 };
+// A reader at the start of bytes[0..size).
+md5_lineReader md5_readerOver(const char *bytes, size_t size);
 // Copies the next line (without its newline) into `line`; 0 at the end of the bytes.
 int md5_nextLine(md5_lineReader *reader, std::string *line);
+// Stores a number read 64 bits wide into its int field. One that does not fit an int fails
+// `result` with "[!] <path>, line <n>: <what> <value> out of range: <the line>" naming the line
+// handed out last, and returns 0.
+int md5_narrow(VlmParseOutcome *result, const char *path, const md5_lineReader &reader,
+               const char *what, int64_t value, int *field);
 // Copies the whitespace-delimited token at `text` (after any leading white space) into `field`,
 // cut to fieldSize - 1 chars and terminated; returns the text after the whole token.
 const char *md5_copyToken(const char *text, char *field, size_t fieldSize);

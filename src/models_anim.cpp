@@ -7,6 +7,7 @@
 #include "textures.h"
 
 #include <GL/glew.h>
+#include <cinttypes>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -114,10 +115,27 @@ int fail(AnimParse *p, const std::string &message)
     return vlm_parseFail(&p->result, message);
 }
 
-// Scans a header line for its number; a line without one ends the load.
-int headerValue(AnimParse *p, const char *line, const char *format, const char *what, int *value)
+// Stores a number read 64 bits wide into its int field, or fails naming the line.
+int narrow(AnimParse *p, const char *what, int64_t value, int *field)
 {
-    if (sscanf(line, format, value) == 1) return 1;
+    return md5_narrow(&p->result, p->path, p->reader, what, value, field);
+}
+
+// Every integer is read 64 bits wide and narrowed with a check: "%d" of a number past the int
+// range gives the range's end on i386 but the number's low 32 bits on x86_64.
+#define IDX "%" SCNd64
+
+// Scans a header line for the number of `keyword`; a line without one ends the load, and so
+// does a number that does not fit an int.
+int headerValue(AnimParse *p, const char *line, const char *keyword, const char *what, int *value)
+{
+    // The line starts with the keyword; the number after it is read as "%lld" reads it.
+    size_t length = strlen(keyword);
+    if (strncmp(line, keyword, length) == 0) {
+        char *stop;
+        int64_t wide = strtoll(line + length, &stop, 10);
+        if (stop != line + length) return narrow(p, keyword, wide, value);
+    }
     return fail(p, md5_format("[!] error loading %s, protocol mismatch (%s)\n", p->path, what));
 }
 
@@ -139,9 +157,9 @@ int readHeaderLine(AnimParse *p, const char *s)
     md5_anim_t *a = p->anim;
     int v;
     if (strstr(s, "MD5Version 10") &&
-        !headerValue(p, s, "MD5Version %d", "version", &a->version)) return 0;
+        !headerValue(p, s, "MD5Version", "version", &a->version)) return 0;
     if (strstr(s, "numFrames")) {
-        if (!headerValue(p, s, "numFrames %d", "frames", &v) || !countFixed(p, "numFrames")) return 0;
+        if (!headerValue(p, s, "numFrames", "frames", &v) || !countFixed(p, "numFrames")) return 0;
         if (v == 0) return fail(p, md5_format("[!] No frames in %s\n", p->path));
         if (!checkCount(p, "numFrames", v)) return 0;
         a->num_frames = v;
@@ -149,17 +167,17 @@ int readHeaderLine(AnimParse *p, const char *s)
         p->sawFrames = 1;
     }
     if (strstr(s, "numJoints")) {
-        if (!headerValue(p, s, "numJoints %d", "joints", &v) || !countFixed(p, "numJoints") ||
+        if (!headerValue(p, s, "numJoints", "joints", &v) || !countFixed(p, "numJoints") ||
             !checkCount(p, "numJoints", v)) return 0;
         a->num_joints = v;
         p->jointInfos.assign(v, md5_jointInfo_t());
         p->baseFrame.assign(v, md5_baseFrameJoint_t());
         p->sawJoints = 1;
     }
-    if (strstr(s, "frameRate") && !headerValue(p, s, "frameRate %d", "framerate", &a->frameRate))
+    if (strstr(s, "frameRate") && !headerValue(p, s, "frameRate", "framerate", &a->frameRate))
         return 0;
     if (strstr(s, "numAnimatedComponents")) {
-        if (!headerValue(p, s, "numAnimatedComponents %d", "components", &v) ||
+        if (!headerValue(p, s, "numAnimatedComponents", "components", &v) ||
             !checkCount(p, "numAnimatedComponents", v)) return 0;
         p->numComponents = v;
         p->values.assign(v, 0.0f);
@@ -201,7 +219,12 @@ int readHierarchy(AnimParse *p)
         md5_jointInfo_t *info = &p->jointInfos[i];
         *info = md5_jointInfo_t();
         const char *rest = md5_copyToken(line.c_str(), info->name, sizeof info->name);
-        sscanf(rest, " %d %d %d", &info->parent, &info->flags, &info->startIndex);
+        int64_t wide[3] = {0, 0, 0};  // parent, flags, first component
+        sscanf(rest, " " IDX " " IDX " " IDX, &wide[0], &wide[1], &wide[2]);
+        if (!narrow(p, "joint parent", wide[0], &info->parent) ||
+            !narrow(p, "joint flags", wide[1], &info->flags) ||
+            !narrow(p, "joint first component", wide[2], &info->startIndex))
+            return 0;
     }
     return 1;
 }
@@ -303,11 +326,15 @@ int readAnimLine(AnimParse *p, const std::string &line)
     if (strstr(s, "hierarchy {") && !readHierarchy(p)) return 0;
     if (strstr(s, "bounds {") && !readBounds(p)) return 0;
     if (strstr(s, "baseframe {") && !readBaseFrame(p)) return 0;
+    int64_t wide;
     int index;
-    if (strstr(s, "frame ") && sscanf(s, "frame %d", &index) == 1 && !readFrame(p, index))
+    if (strstr(s, "frame ") && sscanf(s, "frame " IDX, &wide) == 1 &&
+        (!narrow(p, "frame", wide, &index) || !readFrame(p, index)))
         return 0;
     return 1;
 }
+
+#undef IDX
 
 }  // namespace
 
@@ -318,7 +345,7 @@ VlmParseOutcome md5_parseAnimation(const char *path, const char *bytes, size_t s
     AnimParse p = {};
     p.path = path;
     p.fileSize = size;
-    p.reader = {bytes, bytes + size};
+    p.reader = md5_readerOver(bytes, size);
     p.anim = anim;
     std::string line;
     while (md5_nextLine(&p.reader, &line))

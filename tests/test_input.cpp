@@ -414,6 +414,53 @@ TEST(Editor, EnterRecordsAKeyAtTheClockAndQWritesTheTrack)
     vlm_handleKeypress(13, 0, 0);
     EXPECT_EQ(readText(path),
               first + "2000 2.000000 2.000000 3.000000 0.100000 0.200000 0.000000 \n");
+    EXPECT_FALSE(std::filesystem::exists(path + "~"));  // a new file has no old keys to keep
+}
+
+// The editor writes only the keys recorded since the track was loaded, so the keys an author's
+// file held before the session must survive in "<file>~", made once, before the first write.
+TEST(Editor, AnAuthorsTrackIsKeptInABackupBeforeTheFirstWriteAndOnlyThen)
+{
+    editMode({0, 0, 0}, {0, 0, 0});
+    std::string path = vlmTestScratchDir() + "/scene4-camera0.vtrack", backup = path + "~";
+    const std::string author = "30000 0 0 0 0 0 0\n31000 1 1 1 0 0 0\n32000 2 2 2 0 0 0\n";
+    std::ofstream(path) << author;
+    vlm_camera_useTrack(0, vlm_genCameraTrack(VLM_TRACK_LOADED, path.c_str()));  // as a scene does
+    vec3 position = {1, 2, 3}, rotation = {0.1f, 0.2f, 0};
+    vlm_setCameraTrackPos(0, &position, &rotation);
+    free(VLM_EDIT_TRACK_FILENAME);
+    VLM_EDIT_TRACK_FILENAME = strdup(path.c_str());
+    SOUND_MUTE_TIMER = 30500;
+
+    // No backup, no write: the file keeps its keys and the session keeps its own.
+    std::filesystem::create_directory(backup);
+    testing::internal::CaptureStdout();
+    vlm_handleKeypress(13, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(),
+              "[!] Could not save " + backup + ": Is a directory. The file on disk is as it was.\n"
+              "[EDIT] Not writing over " + path + " while its keys are kept nowhere else; the new "
+              "keys are still here: press q to try again\n");
+    EXPECT_EQ(readText(path), author);
+
+    std::filesystem::remove(backup);
+    testing::internal::CaptureStdout();
+    vlm_handleKeypress('q', 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[EDIT] Writing camera to " + path +
+                                                          " (its old keys are kept in " + backup +
+                                                          ")\n");
+    EXPECT_EQ(readText(backup), author);
+    const std::string first = "30500 1.000000 2.000000 3.000000 0.100000 0.200000 0.000000 \n";
+    EXPECT_EQ(readText(path), first);
+
+    // Later writes of the session replace the file and leave the backup as it was made.
+    SOUND_MUTE_TIMER = 31500;
+    testing::internal::CaptureStdout();
+    vlm_handleKeypress(13, 0, 0);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "[EDIT] Writing camera to " + path + "\n");
+    EXPECT_EQ(readText(path),
+              first + "31500 1.000000 2.000000 3.000000 0.100000 0.200000 0.000000 \n");
+    EXPECT_EQ(readText(backup), author);
+    vlm_camera_useTrack(0, VLM_EDIT_CAMERA_TRACK[0]);
 }
 
 TEST(Editor, EditorKeysDoNothingOutsideEditMode)

@@ -241,7 +241,9 @@ TEST(WholeFile, ReadsRegularFilesWithAZeroAfterTheBytes)
     EXPECT_EQ(vlm_io_readFile("none.bin", VLM_FROM_DISK).status, VLM_FILE_MISSING);
 }
 
-TEST(WholeFileDeathTest, EveryLoaderRefusesADirectoryOrADeviceByName)
+// A file of 2 GiB takes no disk when sparse; no reader may allocate for it or read it, and the
+// refusal is the same whether size_t and long are 32 or 64 bits wide.
+TEST(WholeFileDeathTest, EveryLoaderRefusesADirectoryADeviceOrAFileOf2GiBByName)
 {
     static OBJMaterial material;
     static vlm_procMap map;
@@ -275,6 +277,33 @@ TEST(WholeFileDeathTest, EveryLoaderRefusesADirectoryOrADeviceByName)
             exit(7);
         },
         testing::ExitedWithCode(255), "\\[!\\] /dev/null is not a regular file\n$");
+
+    enterTempDir();
+    writeFile("big", "");
+    ASSERT_EQ(truncate("big", 1ll << 31), 0);
+    for (const auto &loader : loaders) {
+        EXPECT_EXIT(
+            {
+                dup2(2, 1);
+                loader.second("big");
+                exit(7);
+            },
+            testing::ExitedWithCode(255),
+            "\\[!\\] big is too large: 2147483648 bytes, more than 2147483647\n$")
+            << loader.first;
+    }
+    // The packed file ends the process with 0, as its other failures do.
+    ASSERT_EQ(rename("big", "data.vfile"), 0);
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            unsigned size = 0;
+            vlm_io_uncompress("data/shader/post.frag", &size);
+            exit(7);
+        },
+        testing::ExitedWithCode(0),
+        "^\\[!\\] data.vfile is too large: 2147483648 bytes, more than 2147483647\n$");
+    unlink("data.vfile");
 }
 
 TEST(PackedFile, SecondRequestIsServedSilentlyFromTheCache)
