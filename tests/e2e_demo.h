@@ -208,8 +208,14 @@ public:
     int quit(int seconds)
     {
         keys("Escape");
-        return waitForExit(seconds);
+        int status = waitForExit(seconds);
+        releaseEscape();
+        return status;
     }
+    // The demo quits on the press, and the window it closes can take xdotool's release with
+    // it: the key then stays down on the X server, whose auto-repeat goes on pressing it into
+    // the next window. Releasing it again is harmless when it is up.
+    static void releaseEscape() { shell("xdotool keyup Escape >/dev/null 2>&1"); }
     // Sends SIGTERM, then SIGKILL after ten seconds: the wait status.
     int terminate()
     {
