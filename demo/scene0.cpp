@@ -27,8 +27,7 @@ Scene0Ids scene0;
 
 static void load(void)
 {
-    scene0.scene = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    scene0.post = vlm_loadShader(nullptr, POST_FRAG);
+    loadScenePrograms(scene0);
     scene0.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
     scene0.target = loading_windowTarget();
 }
@@ -76,15 +75,9 @@ static void draw(const SceneFrame &f)
     vlm_setLight0(0);
 }
 
+// The titles show from 22.5 s.
 const SceneRow SCENE0_OPENING = {
-    .seconds = 30,
-    .paper = 0,
-    .track = "data/camera/scene0-camera0.vtrack",
-    .warmTime = 23, // the titles show from 22.5 s
-    .load = load,
-    .screen = strongDistortion,
-    .fade = scene0_fade,
-    .draw = draw,
-    .grids = {&scene0_plane},
-    .ids = &scene0,
+    .seconds = 30, .paper = 0, .track = "data/camera/scene0-camera0.vtrack", .warmTime = 23,
+    .load = load, .screen = strongDistortion, .fade = scene0_fade, .draw = draw,
+    .grids = {&scene0_plane}, .ids = &scene0,
 };

@@ -19,8 +19,7 @@ Scene1Ids scene1;
 
 static void load(void)
 {
-    scene1.scene = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    scene1.post = vlm_loadShader(nullptr, POST_FRAG);
+    loadScenePrograms(scene1);
     scene1.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
     scene1.spikes = vlm_loadOBJ("data/models/spikepelare.obj");
     scene1.cameraBody = vlm_loadOBJ("data/models/camera_body.obj");
@@ -72,12 +71,6 @@ static void draw(const SceneFrame &f)
 }
 
 const SceneRow SCENE1_WHITE_CORRIDOR = {
-    .seconds = 15,
-    .paper = 1,
-    .track = "data/camera/scene1-camera0.vtrack",
-    .load = load,
-    .screen = strongDistortion,
-    .fade = scene1_fade,
-    .draw = draw,
-    .ids = &scene1,
+    .seconds = 15, .paper = 1, .track = "data/camera/scene1-camera0.vtrack", .load = load,
+    .screen = strongDistortion, .fade = scene1_fade, .draw = draw, .ids = &scene1,
 };

@@ -21,8 +21,7 @@ static int emitter = -1; // particle system, made on the scene's first frame
 
 static void load(void)
 {
-    scene2.scene = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    scene2.post = vlm_loadShader(nullptr, POST_FRAG);
+    loadScenePrograms(scene2);
     scene2.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
     scene2.spikes = vlm_loadOBJ("data/models/spikepelare.obj"); // a model of its own
     scene2.smile = vlm_loadOBJ("data/models/smilecube.obj");
@@ -126,13 +125,7 @@ static void draw(const SceneFrame &f)
 }
 
 const SceneRow SCENE2_DARK_CORRIDOR = {
-    .seconds = 30,
-    .paper = 0,
-    .track = "data/camera/scene2-camera0.vtrack",
-    .load = load,
-    .firstFrame = firstFrame,
-    .screen = strongDistortion,
-    .fade = scene2_fade,
-    .draw = draw,
+    .seconds = 30, .paper = 0, .track = "data/camera/scene2-camera0.vtrack", .load = load,
+    .firstFrame = firstFrame, .screen = strongDistortion, .fade = scene2_fade, .draw = draw,
     .ids = &scene2,
 };

@@ -20,8 +20,7 @@ Scene3Ids scene3;
 
 static void load(void)
 {
-    scene3.scene = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    scene3.post = vlm_loadShader(nullptr, POST_FRAG);
+    loadScenePrograms(scene3);
     scene3.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
     scene3.target = loading_windowTarget();
 }
@@ -76,14 +75,9 @@ static void draw(const SceneFrame &f)
     vlm_setLight0(0);
 }
 
+// The message shows from 6 s.
 const SceneRow SCENE3_CRASH = {
-    .seconds = 7.5f,
-    .paper = 1,
-    .track = "data/camera/scene3-camera0.vtrack",
-    .warmTime = 7, // the message shows from 6 s
-    .load = load,
-    .screen = scene3_screenEffects,
-    .fade = scene3_fade,
-    .draw = draw,
+    .seconds = 7.5f, .paper = 1, .track = "data/camera/scene3-camera0.vtrack", .warmTime = 7,
+    .load = load, .screen = scene3_screenEffects, .fade = scene3_fade, .draw = draw,
     .ids = &scene3,
 };

@@ -32,8 +32,7 @@ static int emitters[4] = {-1, -1, -1, -1}; // particle systems, made on the firs
 
 static void load(void)
 {
-    scene4.scene = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    scene4.post = vlm_loadShader(nullptr, POST_FRAG);
+    loadScenePrograms(scene4);
     scene4.car = vlm_loadShader("data/shader/scene4.vert", "data/shader/scene4.frag");
     scene4.floor = vlm_loadShader("data/shader/scene4_1.vert", "data/shader/scene4_1.frag");
     scene4.wheel = vlm_loadOBJ("data/models/bug_wheel.obj");
@@ -139,14 +138,7 @@ static void draw(const SceneFrame &f)
 }
 
 const SceneRow SCENE4_ROAD = {
-    .seconds = 45,
-    .paper = 0,
-    .track = "data/camera/scene4-camera0.vtrack",
-    .load = load,
-    .firstFrame = firstFrame,
-    .screen = calmDistortion,
-    .fade = scene4_fade,
-    .draw = draw,
-    .grids = {&scene4_grid},
-    .ids = &scene4,
+    .seconds = 45, .paper = 0, .track = "data/camera/scene4-camera0.vtrack", .load = load,
+    .firstFrame = firstFrame, .screen = calmDistortion, .fade = scene4_fade, .draw = draw,
+    .grids = {&scene4_grid}, .ids = &scene4,
 };

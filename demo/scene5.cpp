@@ -26,8 +26,7 @@ GridRecording scene5_strip = {.settings = {.x0 = -2.5f, .x1 = 2.5f, .xStep = STR
 
 static void load(void)
 {
-    scene5.scene = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    scene5.post = vlm_loadShader(nullptr, POST_FRAG);
+    loadScenePrograms(scene5);
     scene5.reactors = vlm_loadShader("data/shader/scene5.vert", "data/shader/scene5.frag");
     scene5.strips = vlm_loadShader("data/shader/scene5_1.vert", "data/shader/scene5_1.frag");
     scene5.reactor = vlm_loadOBJ("data/models/reactor.obj");
@@ -91,13 +90,7 @@ static void draw(const SceneFrame &f)
 }
 
 const SceneRow SCENE5_REACTORS = {
-    .seconds = 22.5f,
-    .paper = 0,
-    .track = "data/camera/scene5-camera0.vtrack",
-    .load = load,
-    .screen = calmDistortion,
-    .fade = scene5_fade,
-    .draw = draw,
-    .grids = {&scene5_strip},
+    .seconds = 22.5f, .paper = 0, .track = "data/camera/scene5-camera0.vtrack", .load = load,
+    .screen = calmDistortion, .fade = scene5_fade, .draw = draw, .grids = {&scene5_strip},
     .ids = &scene5,
 };

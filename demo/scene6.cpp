@@ -27,8 +27,7 @@ GridRecording scene6_strip = {.settings = {.x0 = -0.5f, .x1 = 0.5f, .xStep = STR
 
 static void load(void)
 {
-    scene6.scene = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    scene6.post = vlm_loadShader(nullptr, POST_FRAG);
+    loadScenePrograms(scene6);
     scene6.tunnel = vlm_loadShader("data/shader/scene6.vert", "data/shader/scene6.frag");
     scene6.axis = vlm_loadShader("data/shader/scene6_1.vert", "data/shader/scene6_1.frag");
     scene6.pipe = vlm_loadOBJ("data/models/pipe.obj");
@@ -134,13 +133,6 @@ static float fade(float)
 
 // Its end, past 66 s, ends the demo before that frame's post pass.
 const SceneRow SCENE6_TUNNEL = {
-    .seconds = 66,
-    .paper = 0,
-    .track = "data/camera/scene6-camera0.vtrack",
-    .load = load,
-    .screen = calmDistortion,
-    .fade = fade,
-    .draw = draw,
-    .grids = {&scene6_strip},
-    .ids = &scene6,
+    .seconds = 66, .paper = 0, .track = "data/camera/scene6-camera0.vtrack", .load = load,
+    .screen = calmDistortion, .fade = fade, .draw = draw, .grids = {&scene6_strip}, .ids = &scene6,
 };

@@ -4,6 +4,7 @@
 #include "camera.h"
 #include "director.h"
 #include "fbo.h"
+#include "loading.h"
 #include "noise.h"
 #include "post_chain.h"
 #include "quad_batch.h"
@@ -73,6 +74,12 @@ void sceneBlock(int N)
     row.draw({.t = t, .played = true});
     if (director_sceneChange(N, t) == DEMO_END) exit(0);
     postChain_scenePass(row.ids->post, row.fade(t), picture);
+}
+
+void loadScenePrograms(SceneIds &ids)
+{
+    ids.scene = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
+    ids.post = vlm_loadShader(nullptr, POST_FRAG);
 }
 
 void sceneCamera(const SceneFrame &frame)

@@ -42,6 +42,8 @@ void calmDistortion(float t);
 // post pass); then the post pass with the row's fade. The scene change comes before the post
 // pass for every scene: the next scene's block then runs in the same frame.
 void sceneBlock(int N);
+// The programs every scene's loading step makes first: `scene` from scene0.*, then `post`.
+void loadScenePrograms(SceneIds &ids);
 // Places the view of a played frame with camera slot 0; the warm-up keeps its own view.
 void sceneCamera(const SceneFrame &frame);
 
