@@ -34,13 +34,13 @@ struct SceneRow {
     float paper = 0;            // 0 dark, 1 light: its target's clear grey and the post "paper"
     const char *track = nullptr; // camera track file put on slot 0 on its first frame
     float warmTime = 1;         // a scene time (s) at which every part of its picture is drawn
-    void (*load)(void) = nullptr;       // loading step: programs, models, textures, target
+    void (*load)(void) = nullptr;       // loading step: programs, models, textures
     void (*firstFrame)(void) = nullptr; // first-frame work before the track (or none)
     void (*screen)(float t) = nullptr;  // sets the final pass's distortion values at time t
     float (*fade)(float t) = nullptr;   // the post pass's "fade" at time t
     void (*draw)(const SceneFrame &frame) = nullptr; // the frame, into the bound target
     GridRecording *grids[2] = {};       // recorded after the loading stages, in this order
-    const SceneIds *ids = nullptr;      // the ids its loading step made
+    SceneIds *ids = nullptr;            // the ids its loading step made; loading adds the target
 };
 
 // The scenes in playing order; their ids are made in this order too.

@@ -68,6 +68,7 @@ void loading_stageScenes(void)
     for (int N = 0; N < DIRECTOR_SCENES; N++) {
         const SceneRow &row = *SCENES[N];
         row.load();
+        row.ids->target = loading_windowTarget();
         sceneTime[N] = row.seconds;
         // A program keeps its uniforms: the paper is told once, "fade" every frame.
         loading_setPaper(row.ids->post, row.paper);

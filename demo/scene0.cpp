@@ -29,7 +29,6 @@ static void load(void)
 {
     loadScenePrograms(scene0);
     scene0.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
-    scene0.target = loading_windowTarget();
 }
 
 float scene0_fade(float t)

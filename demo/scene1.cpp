@@ -25,7 +25,6 @@ static void load(void)
     scene1.cameraBody = vlm_loadOBJ("data/models/camera_body.obj");
     scene1.cameraProp = vlm_loadOBJ("data/models/camera_prop.obj");
     scene1.sun = vlm_loadPNG("data/textures/sun_summer.png");
-    scene1.target = loading_windowTarget();
 }
 
 float scene1_fade(float t)
@@ -55,19 +54,14 @@ int scene1_drawRings(float t, float M)
 
 static void draw(const SceneFrame &f)
 {
-    sceneCamera(f);
-    glPushMatrix();
-    vlm_enableShader(scene1.lines);
-    sceneUniform(scene1.lines, "timer", f.t);
-    vlm_setLight0(1); // after the camera: the light sits at (0, 0, 1) of the corridor
+    openDrawing(f, scene1.lines); // the light sits at (0, 0, 1) of the corridor
     tealMaterial();
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     float M = swing(f.t);
     drawProcession(f.t, M);
     scene1_drawRings(f.t, M);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glPopMatrix();
-    vlm_setLight0(0);
+    closeDrawing();
 }
 
 const SceneRow SCENE1_WHITE_CORRIDOR = {

@@ -25,7 +25,6 @@ static void load(void)
     scene2.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
     scene2.spikes = vlm_loadOBJ("data/models/spikepelare.obj"); // a model of its own
     scene2.smile = vlm_loadOBJ("data/models/smilecube.obj");
-    scene2.target = loading_windowTarget();
 }
 
 static void firstFrame(void)
@@ -106,11 +105,7 @@ static void drawSmile(float t)
 
 static void draw(const SceneFrame &f)
 {
-    sceneCamera(f);
-    glPushMatrix();
-    vlm_enableShader(scene2.lines);
-    sceneUniform(scene2.lines, "timer", f.t);
-    vlm_setLight0(1);
+    openDrawing(f, scene2.lines);
     tealMaterial();
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     float M = swing(f.t);
@@ -120,8 +115,7 @@ static void draw(const SceneFrame &f)
     drawParticles(f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     drawSmile(f.t);
-    glPopMatrix();
-    vlm_setLight0(0);
+    closeDrawing();
 }
 
 const SceneRow SCENE2_DARK_CORRIDOR = {

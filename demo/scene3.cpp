@@ -22,7 +22,6 @@ static void load(void)
 {
     loadScenePrograms(scene3);
     scene3.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
-    scene3.target = loading_windowTarget();
 }
 
 float scene3_fade(float t)
@@ -63,16 +62,11 @@ static void drawCubeRow(float t)
 
 static void draw(const SceneFrame &f)
 {
-    sceneCamera(f);
-    vlm_setLight0(1);
-    glPushMatrix();
-    vlm_enableShader(scene3.lines);
-    sceneUniform(scene3.lines, "timer", f.t);
+    openDrawing(f, scene3.lines);
     tealMaterial();
     if (f.t > 6) vlm_drawPolygonText("FATAL SYSTEM ERROR!", -20, 20, 0);
     drawCubeRow(f.t);
-    glPopMatrix();
-    vlm_setLight0(0);
+    closeDrawing();
 }
 
 // The message shows from 6 s.

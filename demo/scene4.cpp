@@ -37,7 +37,6 @@ static void load(void)
     scene4.floor = vlm_loadShader("data/shader/scene4_1.vert", "data/shader/scene4_1.frag");
     scene4.wheel = vlm_loadOBJ("data/models/bug_wheel.obj");
     scene4.body = vlm_loadOBJ("data/models/bug_body.obj");
-    scene4.target = loading_windowTarget();
 }
 
 static void firstFrame(void)
@@ -108,10 +107,7 @@ static void drawThanks(float t)
 
 static void drawFloor(float t)
 {
-    vlm_enableShader(scene4.floor);
-    sceneUniform(scene4.floor, "intensity", GRID_CELL);
-    sceneUniform(scene4.floor, "timer", t);
-    greyMaterial(0.6f);
+    useGridProgram(scene4.floor, GRID_CELL, t);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     vlm_quadBatchDraw(scene4_grid.batch); // the ground of GRID_CELL squares
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
@@ -119,11 +115,7 @@ static void drawFloor(float t)
 
 static void draw(const SceneFrame &f)
 {
-    sceneCamera(f);
-    vlm_setLight0(1);
-    glPushMatrix();
-    vlm_enableShader(scene4.car);
-    sceneUniform(scene4.car, "timer", f.t);
+    openDrawing(f, scene4.car);
     greyMaterial(0.6f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     drawEmitters(f);
@@ -133,8 +125,7 @@ static void draw(const SceneFrame &f)
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     drawThanks(f.t);
     drawFloor(f.t);
-    glPopMatrix();
-    vlm_setLight0(0);
+    closeDrawing();
 }
 
 const SceneRow SCENE4_ROAD = {

@@ -30,7 +30,6 @@ static void load(void)
     scene5.reactors = vlm_loadShader("data/shader/scene5.vert", "data/shader/scene5.frag");
     scene5.strips = vlm_loadShader("data/shader/scene5_1.vert", "data/shader/scene5_1.frag");
     scene5.reactor = vlm_loadOBJ("data/models/reactor.obj");
-    scene5.target = loading_windowTarget();
 }
 
 float scene5_fade(float t)
@@ -47,46 +46,38 @@ int scene5_drawStrip(float cell)
     return drawQuadGrid(-2.5f, 2.5f, cell, -0.1f, 0.1, cell, cell);
 }
 
-// Twenty reactors 20 units apart along z.
-static void drawReactors(float t)
+// Runs `draw` at each of the twenty reactors' places, 20 units apart along z.
+template <typename Draw> static void atEachReactor(Draw draw)
 {
-    vlm_enableShader(scene5.reactors);
-    sceneUniform(scene5.reactors, "timer", t);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     for (float z = -200; z < 200; z += 20) {
         glPushMatrix();
         glTranslatef(0, 0, z);
-        vlm_renderOBJ(scene5.reactor);
+        draw();
         glPopMatrix();
     }
+}
+
+static void drawReactors(void)
+{
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    atEachReactor([] { vlm_renderOBJ(scene5.reactor); });
 }
 
 // A strip at each reactor's foot: scene5_drawStrip(STRIP_CELL) recorded, its squares drawn as
 // their outlines.
 static void drawStrips(float t)
 {
-    vlm_enableShader(scene5.strips);
-    sceneUniform(scene5.strips, "intensity", STRIP_CELL);
-    sceneUniform(scene5.strips, "timer", t);
-    greyMaterial(0.6f);
+    useGridProgram(scene5.strips, STRIP_CELL, t);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    for (float z = -200; z < 200; z += 20) {
-        glPushMatrix();
-        glTranslatef(0, 0, z);
-        vlm_quadBatchDrawEdges(scene5_strip.batch);
-        glPopMatrix();
-    }
+    atEachReactor([] { vlm_quadBatchDrawEdges(scene5_strip.batch); });
 }
 
 static void draw(const SceneFrame &f)
 {
-    sceneCamera(f);
-    vlm_setLight0(1);
-    glPushMatrix();
-    drawReactors(f.t);
+    openDrawing(f, scene5.reactors);
+    drawReactors();
     drawStrips(f.t);
-    glPopMatrix();
-    vlm_setLight0(0);
+    closeDrawing();
 }
 
 const SceneRow SCENE5_REACTORS = {

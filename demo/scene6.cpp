@@ -32,7 +32,6 @@ static void load(void)
     scene6.axis = vlm_loadShader("data/shader/scene6_1.vert", "data/shader/scene6_1.frag");
     scene6.pipe = vlm_loadOBJ("data/models/pipe.obj");
     scene6.ring = vlm_loadOBJ("data/models/ring.obj");
-    scene6.target = loading_windowTarget();
 }
 
 // Heading (18), 6 blanks, twelve names (4 blanks after the first, 3 between the others),
@@ -103,27 +102,19 @@ static void drawGreetings(float t)
 
 static void drawAxisStrip(float t)
 {
-    vlm_enableShader(scene6.axis);
-    sceneUniform(scene6.axis, "intensity", STRIP_STEP);
-    sceneUniform(scene6.axis, "timer", t);
-    greyMaterial(0.6f);
+    useGridProgram(scene6.axis, STRIP_STEP, t);
     vlm_quadBatchDraw(scene6_strip.batch); // scene6_drawStrip(STRIP_STEP), recorded
 }
 
 static void draw(const SceneFrame &f)
 {
-    sceneCamera(f);
-    vlm_setLight0(1);
-    glPushMatrix();
-    vlm_enableShader(scene6.tunnel);
-    sceneUniform(scene6.tunnel, "timer", f.t);
+    openDrawing(f, scene6.tunnel);
     greyMaterial(0.6f);
     drawGreetings(f.t);
     scene6_drawTunnel(f.t, scene6_travel(f.t), scene6.pipe, scene6.ring);
     drawAxisStrip(f.t);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glPopMatrix();
-    vlm_setLight0(0);
+    closeDrawing();
 }
 
 static float fade(float)

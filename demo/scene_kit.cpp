@@ -4,6 +4,7 @@
 #include "camera.h"
 #include "director.h"
 #include "fbo.h"
+#include "lighting.h"
 #include "loading.h"
 #include "noise.h"
 #include "post_chain.h"
@@ -74,6 +75,21 @@ void sceneBlock(int N)
     row.draw({.t = t, .played = true});
     if (director_sceneChange(N, t) == DEMO_END) exit(0);
     postChain_scenePass(row.ids->post, row.fade(t), picture);
+}
+
+void openDrawing(const SceneFrame &frame, int program)
+{
+    sceneCamera(frame);
+    vlm_setLight0(1);
+    glPushMatrix();
+    vlm_enableShader(program);
+    sceneUniform(program, "timer", frame.t);
+}
+
+void closeDrawing(void)
+{
+    glPopMatrix();
+    vlm_setLight0(0);
 }
 
 void loadScenePrograms(SceneIds &ids)
@@ -223,6 +239,14 @@ void greyMaterial(float ambient)
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, grey);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+}
+
+void useGridProgram(int program, float intensity, float t)
+{
+    vlm_enableShader(program);
+    sceneUniform(program, "intensity", intensity);
+    sceneUniform(program, "timer", t);
+    greyMaterial(0.6f);
 }
 
 void sceneUniform(int program, const char *name, float value)

@@ -46,6 +46,11 @@ void sceneBlock(int N);
 void loadScenePrograms(SceneIds &ids);
 // Places the view of a played frame with camera slot 0; the warm-up keeps its own view.
 void sceneCamera(const SceneFrame &frame);
+// How scenes 1 to 6 open their drawing: the view (sceneCamera), light 0 on in it, the
+// model-view matrix pushed, and `program` in use with "timer" = frame.t.
+void openDrawing(const SceneFrame &frame, int program);
+// And close it: the matrix popped, light 0 off.
+void closeDrawing(void);
 
 // ---------------------------------------------------------------- geometry
 // One GL_QUADS batch: x from x0 while x < x1 in xStep, and inside z from z0 while z < z1 in
@@ -98,5 +103,8 @@ void tealMaterial(void);
 // The dark scenes' material for front and back faces: ambient (a, a, a), diffuse and
 // specular 0.5 grey, shininess 96.
 void greyMaterial(float ambient);
+// A grid's program in use: "intensity" (its cell, units) and "timer" (t), the grey material of
+// ambient 0.6.
+void useGridProgram(int program, float intensity, float t);
 // Sends one float uniform to `program` (which must be the current program).
 void sceneUniform(int program, const char *name, float value);
