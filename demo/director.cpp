@@ -8,11 +8,9 @@
 // ---------------------------------------------------------------- scene table
 
 // Every scene change falls on a bar line of the music (128 bpm, 1.875 s a bar).
-const float SCENE_DURATIONS[DIRECTOR_SCENES] = {30.0f, 15.0f, 30.0f, 7.5f, 45.0f, 22.5f, 66.0f};
-void (*const SCENE_LOADS[DIRECTOR_SCENES])(void) = {
-    scene0_load, scene1_load, scene2_load, scene3_load, scene4_load, scene5_load, scene6_load};
-void (*const SCENE_BLOCKS[DIRECTOR_SCENES])(void) = {
-    sceneBlock0, sceneBlock1, sceneBlock2, sceneBlock3, sceneBlock4, sceneBlock5, sceneBlock6};
+const SceneRow *const SCENES[DIRECTOR_SCENES] = {
+    &SCENE0_OPENING, &SCENE1_WHITE_CORRIDOR, &SCENE2_DARK_CORRIDOR, &SCENE3_CRASH,
+    &SCENE4_ROAD,    &SCENE5_REACTORS,       &SCENE6_TUNNEL};
 
 // ---------------------------------------------------------------- director state
 
@@ -75,8 +73,8 @@ SceneChange director_sceneChange(int N, float t)
     return SCENE_STAYS;
 }
 
-void director_runBlocks(void (*const blocks[DIRECTOR_SCENES])(void))
+void director_runBlocks(void (*block)(int N))
 {
     for (int N = 0; N < DIRECTOR_SCENES; N++)
-        if (queue == N) blocks[N]();
+        if (queue == N) block(N);
 }

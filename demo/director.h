@@ -1,22 +1,50 @@
-// The demo's timeline: the scene table (durations, loading steps, blocks), the current scene
+// The demo's timeline: the scene table (one row per scene, each defined in its scene file),
+// the current scene
 // and the music time it began at, the hand-over from loading to playback and the scene
 // changes. The arithmetic is plain functions without GL so that tests drive the director on
 // the silent clock. All times are seconds (float) unless a name says ms.
 //
 // Index: scene table | director state | hand-over and scene changes
 #pragma once
-#include <cstdlib>
 
 // ---------------------------------------------------------------- scene table
 #define DIRECTOR_SCENE_SLOTS 12 // entries of sceneTime; scenes 0..6 are set, the rest stay 0
-#define DIRECTOR_SCENES 7       // scene blocks 0..6
+#define DIRECTOR_SCENES 7       // scenes 0..6
 
-// The durations loading stage 1 stores into sceneTime, seconds: 216 s in all.
-extern const float SCENE_DURATIONS[DIRECTOR_SCENES];
-// Each scene's loading step, run in this order by loading stage 1.
-extern void (*const SCENE_LOADS[DIRECTOR_SCENES])(void);
-// Each scene's block, run by drawScene while `queue` equals its number.
-extern void (*const SCENE_BLOCKS[DIRECTOR_SCENES])(void);
+struct GridRecording;
+
+// The ids every scene's loading step makes; a scene's own ids extend these (scenes.h).
+// -1 means not made yet.
+struct SceneIds {
+    int scene = -1;  // program from scene0.*: scene 0's plane draws with it, the others keep it
+    int post = -1;   // its post program, which carries the picture into the chain
+    int target = -1; // its render target, of the window's size
+};
+
+// The values one frame of a scene is drawn from.
+struct SceneFrame {
+    float t = 0;         // scene time, seconds
+    bool played = false; // a played frame: the view follows camera slot 0 and the particle
+                         // systems advance; the warm-up keeps its own view and draws none
+};
+
+// One scene: everything the director, loading and the warm-up know of it.
+struct SceneRow {
+    float seconds = 0;          // its length, stored into sceneTime by loading stage 1
+    float paper = 0;            // 0 dark, 1 light: its target's clear grey and the post "paper"
+    const char *track = nullptr; // camera track file put on slot 0 on its first frame
+    float warmTime = 1;         // a scene time (s) at which every part of its picture is drawn
+    void (*load)(void) = nullptr;       // loading step: programs, models, textures
+    void (*firstFrame)(void) = nullptr; // first-frame work before the track (or none)
+    void (*screen)(float t) = nullptr;  // sets the final pass's distortion values at time t
+    float (*fade)(float t) = nullptr;   // the post pass's "fade" at time t
+    void (*draw)(const SceneFrame &frame) = nullptr; // the frame, into the bound target
+    GridRecording *grids[2] = {};       // recorded after the loading stages, in this order
+    SceneIds *ids = nullptr;            // the ids its loading step made; loading adds the target
+};
+
+// The scenes in playing order; their ids are made in this order too.
+extern const SceneRow *const SCENES[DIRECTOR_SCENES];
 
 // ---------------------------------------------------------------- director state
 extern float sceneTime[DIRECTOR_SCENE_SLOTS]; // duration of each scene, seconds
@@ -43,13 +71,6 @@ enum SceneChange { SCENE_STAYS = 0, SCENE_FORWARD, SCENE_BACK, DEMO_END };
 // duration). Scene 6 running out is DEMO_END, after the same hand-over (queue 7, loadingTime
 // past the demo), so the process ends with the clock where the next scene would begin.
 SceneChange director_sceneChange(int N, float t);
-// Runs the scene blocks 0..6 in order; block N runs when queue equals N at its test, so a
-// forward change lets the next block run in the same frame.
-void director_runBlocks(void (*const blocks[DIRECTOR_SCENES])(void));
-
-// The end-of-block scene change of scene N at scene time t; the end of the demo ends the
-// process at once with status 0 (that frame is neither post-processed nor shown).
-inline void sceneChange(int N, float t)
-{
-    if (director_sceneChange(N, t) == DEMO_END) exit(0);
-}
+// Runs `block` for scenes 0..6 in order; scene N's runs when queue equals N at its test, so
+// a forward change lets the next scene's block run in the same frame.
+void director_runBlocks(void (*block)(int N));

@@ -6,7 +6,7 @@
 #include "fbo.h"
 #include "noise.h"
 #include "post_chain.h"
-#include "scenes.h"
+#include "scene_kit.h"
 #include "shader.h"
 #include "vlm.h"
 #include "warmup.h"
@@ -56,9 +56,6 @@ int loading_windowTarget(void)
     return vlm_loadFBO((int)vlm_Get(VLM_GET_WIDTH), (int)vlm_Get(VLM_GET_HEIGHT));
 }
 
-// Scenes 1 and 3 clear to white; the others to black.
-const float SCENE_PAPER[DIRECTOR_SCENES] = {0, 1, 0, 1, 0, 0, 0};
-
 void loading_setPaper(int program, float paper)
 {
     vlm_enableShader(program);
@@ -68,13 +65,13 @@ void loading_setPaper(int program, float paper)
 
 void loading_stageScenes(void)
 {
-    static SceneIds (*const ids[DIRECTOR_SCENES])(void) = {
-        scene0_ids, scene1_ids, scene2_ids, scene3_ids, scene4_ids, scene5_ids, scene6_ids};
     for (int N = 0; N < DIRECTOR_SCENES; N++) {
-        SCENE_LOADS[N]();
-        sceneTime[N] = SCENE_DURATIONS[N];
+        const SceneRow &row = *SCENES[N];
+        row.load();
+        row.ids->target = loading_windowTarget();
+        sceneTime[N] = row.seconds;
         // A program keeps its uniforms: the paper is told once, "fade" every frame.
-        loading_setPaper(ids[N]().shaders[1], SCENE_PAPER[N]);
+        loading_setPaper(row.ids->post, row.paper);
     }
 }
 
@@ -118,8 +115,14 @@ void loading_drawRibbon(float W)
 
 // ---------------------------------------------------------------- after the stages
 
-static GridRecording *const GRIDS[4] = {&scene0_plane, &scene4_grid, &scene5_strip,
-                                        &scene6_strip};
+// The k-th grid of the table's rows in row order, or nullptr past the last.
+static GridRecording *gridAt(int k)
+{
+    for (const SceneRow *row : SCENES)
+        for (GridRecording *grid : row->grids)
+            if (grid && k-- == 0) return grid;
+    return nullptr;
+}
 
 // Columns recorded between two looks at the clock, and a frame's share of work: the bar's
 // frames come every 25 ms and drawing the bar takes a few.
@@ -133,9 +136,9 @@ int loading_afterStages(int all)
     auto spent = [&] {
         return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
     };
-    int gridsAtStart = l_grid < 4;
-    while (l_grid < 4) {
-        if (recordGridStep(*GRIDS[l_grid], GRID_COLUMNS)) l_grid++;
+    int gridsAtStart = gridAt(l_grid) != nullptr;
+    while (GridRecording *grid = gridAt(l_grid)) {
+        if (recordGridStep(*grid, GRID_COLUMNS)) l_grid++;
         if (!all && spent() >= FRAME_WORK_MS) return 0;
     }
     if (!l_fbo) return 1; // no chain to warm: loading ended before its targets

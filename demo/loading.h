@@ -1,10 +1,9 @@
 // Staged loading: one stage per frame behind a white noise ribbon, until the bar is full.
-// Stage 1 runs every scene's loading step in scene order (the ids follow that order), gives
-// each post program its paper and stores the scene durations; stage 2 builds the chain
+// Stage 1 runs every scene's loading step in the director's table order (the ids follow that
+// order), gives each post program its paper and stores the scene lengths; stage 2 builds the chain
 // programs, stage 4 opens the music, stage 5 makes the chain's render targets. The frames
-// without work of their own (stage 3's and those after stage 5) record the scenes' quad batches
-// (scene 0's plane, scene 4's grid, scenes 5 and 6's strips, in that order: their ids follow
-// it) a share of a frame at a time, then, once the stages have all run, warm up the programs
+// without work of their own (stage 3's and those after stage 5) record the grids of the table's
+// rows, in row order (the batch ids follow it), a share of a frame at a time, then, once the stages have all run, warm up the programs
 // (warmup.h), a step a frame; the frame that completes loading does what is left. Reads its
 // files from the working directory.
 #pragma once
@@ -31,8 +30,6 @@ extern const char *const POST_FRAG;
 // A render target of the window's size, read again for every target.
 int loading_windowTarget(void);
 
-// The paper each scene draws on, 0 dark or 1 light, sent once as "paper" to its post program.
-extern const float SCENE_PAPER[];
 // Sets "paper" on `program`, leaving no program in use.
 void loading_setPaper(int program, float paper);
 

@@ -5,6 +5,7 @@
 #include "effects_screen.h"
 #include "loading.h"
 #include "post_chain.h"
+#include "scene_kit.h"
 #include "vlm.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
@@ -18,7 +19,7 @@ void drawScene()
     glLoadIdentity();
 
     if (!loaded && loadingFrame()) director_handOver();
-    director_runBlocks(SCENE_BLOCKS);
+    director_runBlocks(sceneBlock);
 
     if (vlm_Get(VLM_GET_PAUSED) != 0) {
         glColor3f(1, 0, 0);

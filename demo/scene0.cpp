@@ -15,24 +15,20 @@
 #include <GL/glew.h>
 #include <cmath>
 
-static int scene0_shader, post0_shader, scene0_shader2, fbo0;
 static const float PLANE_CELL = 0.3f;  // the plane's cell size, also sent as "intensity"
-// The plane: the ground of PLANE_CELL cells in runs of 64 along z, recorded after the loading
-// stages. Its vertex program lifts it by at most 0.5: its runs' boxes grow by that.
-GridRecording scene0_plane = {-100, 100,        PLANE_CELL, -100, 100, PLANE_CELL, PLANE_CELL,
-                              64,   {0, 0.5f, 0}, -1,         0,    false};
 
-void scene0_load(void)
-{
-    scene0_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    post0_shader = vlm_loadShader(nullptr, POST_FRAG);
-    scene0_shader2 = vlm_loadShader(LINES_VERT, LINES_FRAG);
-    fbo0 = loading_windowTarget();
-}
+// The plane: the ground of PLANE_CELL cells in runs of 64 along z. Its vertex program lifts
+// it by at most 0.5: its runs' boxes grow by that.
+GridRecording scene0_plane = {.settings = {.x0 = -100, .x1 = 100, .xStep = PLANE_CELL,
+                                           .z0 = -100, .z1 = 100, .zStep = PLANE_CELL,
+                                           .size = PLANE_CELL, .runQuads = 64,
+                                           .grow = {0, 0.5f, 0}}};
+Scene0Ids scene0;
 
-SceneIds scene0_ids(void)
+static void load(void)
 {
-    return {{scene0_shader, post0_shader, scene0_shader2}, {}, fbo0, 0};
+    loadScenePrograms(scene0);
+    scene0.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
 }
 
 float scene0_fade(float t)
@@ -60,31 +56,27 @@ static void drawTitles(float t)
     glPopMatrix();
 }
 
-void sceneBlock0(void)
+static void draw(const SceneFrame &f)
 {
-    static SceneOpening opening;
-    float t = director_sceneClock();
-    float intensity = PLANE_CELL;
-    float fade = 1;
-    unsigned fbotex = sceneBegin(opening, "data/camera/scene0-camera0.vtrack", fbo0, 0);
-    fade = scene0_fade(t);
-    vlm_enableShader(scene0_shader2);
-    sceneUniform(scene0_shader2, "timer", t);
-    setScreenEffects(t, STRONG_DISTORTION);
-
+    vlm_enableShader(scene0.lines);
+    sceneUniform(scene0.lines, "timer", f.t);
     glColor4f(1, 1, 1, 1);
     vlm_setLight0(1); // before the camera: the light sits just behind the viewer
-    vlm_useCamera(0);
+    sceneCamera(f);
     glPushMatrix();
     tealMaterial();
-    if (t > 22.5f) drawTitles(t);
-    vlm_enableShader(scene0_shader);
-    sceneUniform(scene0_shader, "intensity", intensity);
-    sceneUniform(scene0_shader, "timer", t);
-    vlm_quadBatchDraw(scene0_plane.batch); // the ground of `intensity` cells
+    if (f.t > 22.5f) drawTitles(f.t);
+    vlm_enableShader(scene0.scene);
+    sceneUniform(scene0.scene, "intensity", PLANE_CELL);
+    sceneUniform(scene0.scene, "timer", f.t);
+    vlm_quadBatchDraw(scene0_plane.batch); // the ground of PLANE_CELL cells
     glPopMatrix();
     vlm_setLight0(0);
-
-    postChain_scenePass(post0_shader, fade, fbotex);
-    sceneChange(0, t);
 }
+
+// The titles show from 22.5 s.
+const SceneRow SCENE0_OPENING = {
+    .seconds = 30, .paper = 0, .track = "data/camera/scene0-camera0.vtrack", .warmTime = 23,
+    .load = load, .screen = strongDistortion, .fade = scene0_fade, .draw = draw,
+    .grids = {&scene0_plane}, .ids = &scene0,
+};

@@ -15,27 +15,16 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
-static int scene1_shader, post1_shader, scene1_shader2, spikepelare1, camera1, camera_prop1, fbo1;
-static unsigned suntex1; // GL texture name
+Scene1Ids scene1;
 
-void scene1_load(void)
+static void load(void)
 {
-    scene1_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    post1_shader = vlm_loadShader(nullptr, POST_FRAG);
-    scene1_shader2 = vlm_loadShader(LINES_VERT, LINES_FRAG);
-    spikepelare1 = vlm_loadOBJ("data/models/spikepelare.obj");
-    camera1 = vlm_loadOBJ("data/models/camera_body.obj");
-    camera_prop1 = vlm_loadOBJ("data/models/camera_prop.obj");
-    suntex1 = vlm_loadPNG("data/textures/sun_summer.png");
-    fbo1 = loading_windowTarget();
-}
-
-SceneIds scene1_ids(void)
-{
-    return {{scene1_shader, post1_shader, scene1_shader2},
-            {spikepelare1, camera1, camera_prop1},
-            fbo1,
-            suntex1};
+    loadScenePrograms(scene1);
+    scene1.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
+    scene1.spikes = vlm_loadOBJ("data/models/spikepelare.obj");
+    scene1.cameraBody = vlm_loadOBJ("data/models/camera_body.obj");
+    scene1.cameraProp = vlm_loadOBJ("data/models/camera_prop.obj");
+    scene1.sun = vlm_loadPNG("data/textures/sun_summer.png");
 }
 
 float scene1_fade(float t)
@@ -52,7 +41,7 @@ static void drawProcession(float t, float M)
     for (int i = -20; i < 20; i++) {
         glPushMatrix();
         glTranslatef(0, 0, -rowDistance(t, 24, 10, i));
-        vlm_renderOBJ(spikepelare1);
+        vlm_renderOBJ(scene1.spikes);
         glPopMatrix();
     }
     for (int i = -20; i < 20; i++) drawSlatRow(3, -rowDistance(t, 24, 10, i), M, TURN_ALWAYS);
@@ -63,28 +52,19 @@ int scene1_drawRings(float t, float M)
     return drawCubeRings(t, M, -200, 200, 20);
 }
 
-void sceneBlock1(void)
+static void draw(const SceneFrame &f)
 {
-    static SceneOpening opening;
-    float t = director_sceneClock();
-    float fade = scene1_fade(t);
-    unsigned fbotex = sceneBegin(opening, "data/camera/scene1-camera0.vtrack", fbo1, 1);
-    setScreenEffects(t, STRONG_DISTORTION);
-
-    vlm_useCamera(0);
-    glPushMatrix();
-    vlm_enableShader(scene1_shader2);
-    sceneUniform(scene1_shader2, "timer", t);
-    vlm_setLight0(1); // after the camera: the light sits at (0, 0, 1) of the corridor
+    openDrawing(f, scene1.lines); // the light sits at (0, 0, 1) of the corridor
     tealMaterial();
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    float M = swing(t);
-    drawProcession(t, M);
-    scene1_drawRings(t, M);
+    float M = swing(f.t);
+    drawProcession(f.t, M);
+    scene1_drawRings(f.t, M);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glPopMatrix();
-    vlm_setLight0(0);
-
-    sceneChange(1, t);
-    postChain_scenePass(post1_shader, fade, fbotex);
+    closeDrawing();
 }
+
+const SceneRow SCENE1_WHITE_CORRIDOR = {
+    .seconds = 15, .paper = 1, .track = "data/camera/scene1-camera0.vtrack", .load = load,
+    .screen = strongDistortion, .fade = scene1_fade, .draw = draw, .ids = &scene1,
+};

@@ -16,21 +16,20 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
-static int scene2_shader, post2_shader, scene2_shader2, spikepelare2, smile2, fbo2;
+Scene2Ids scene2;
+static int emitter = -1; // particle system, made on the scene's first frame
 
-void scene2_load(void)
+static void load(void)
 {
-    scene2_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    post2_shader = vlm_loadShader(nullptr, POST_FRAG);
-    scene2_shader2 = vlm_loadShader(LINES_VERT, LINES_FRAG);
-    spikepelare2 = vlm_loadOBJ("data/models/spikepelare.obj"); // a model of its own
-    smile2 = vlm_loadOBJ("data/models/smilecube.obj");
-    fbo2 = loading_windowTarget();
+    loadScenePrograms(scene2);
+    scene2.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
+    scene2.spikes = vlm_loadOBJ("data/models/spikepelare.obj"); // a model of its own
+    scene2.smile = vlm_loadOBJ("data/models/smilecube.obj");
 }
 
-SceneIds scene2_ids(void)
+static void firstFrame(void)
 {
-    return {{scene2_shader, post2_shader, scene2_shader2}, {spikepelare2, smile2}, fbo2, 0};
+    emitter = (int)vlm_genParticleSystem(5000);
 }
 
 float scene2_fade(float t)
@@ -50,7 +49,7 @@ static void drawSpikes(float t)
     for (float i = -20; i < 20; i += 1) {
         glPushMatrix();
         glTranslatef(0, 0, -rowDistance(t, 24, 10, (int)i));
-        vlm_renderOBJ(spikepelare2);
+        vlm_renderOBJ(scene2.spikes);
         glPopMatrix();
     }
 }
@@ -78,48 +77,49 @@ int scene2_drawRings(float t, float M)
     return drawCubeRings(t, M, -100, 100, 10);
 }
 
-void sceneBlock2(void)
+// The emitter lies in a frame turned -90 degrees about x: the particles rise along -z, down
+// the corridor. A played frame only: the warm-up leaves the particles as they are (they are
+// cubes drawn like the boxes around them).
+static void drawParticles(const SceneFrame &f)
 {
-    static SceneOpening opening;
-    static int testid;
-    float t = director_sceneClock();
-    float fade = scene2_fade(t);
-    if (!opening.loaded) testid = (int)vlm_genParticleSystem(5000); // first frame, before the track
-    unsigned fbotex = sceneBegin(opening, "data/camera/scene2-camera0.vtrack", fbo2, 0);
-    setScreenEffects(t, STRONG_DISTORTION);
-
-    vlm_useCamera(0);
-    glPushMatrix();
-    vlm_enableShader(scene2_shader2);
-    sceneUniform(scene2_shader2, "timer", t);
-    vlm_setLight0(1);
-    tealMaterial();
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    float M = swing(t);
-    drawSpikes(t);
-    scene2_drawBoxes(t, M);
-    scene2_drawRings(t, M);
-
-    // The emitter lies in a frame turned -90 degrees about x: the particles rise along -z,
-    // down the corridor, while the cube below stands at the unturned point.
-    vec3 P = scene2_wanderPoint(t);
+    if (!f.played) return;
+    vec3 P = scene2_wanderPoint(f.t);
     glPushMatrix();
     glRotatef(-90, 1, 0, 0);
-    vlm_drawParticleSystem(testid, P.x, P.y, 0, 0, 0, 0, 20, t);
+    vlm_drawParticleSystem(emitter, P.x, P.y, 0, 0, 0, 0, 20, f.t);
     glPopMatrix();
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
 
-    P = scene2_wanderPoint(t);
+// The smiling cube stands at the unturned point of the path.
+static void drawSmile(float t)
+{
+    vec3 P = scene2_wanderPoint(t);
     glPushMatrix();
     glTranslatef(P.x, P.y, 0);
     glRotatef(90, 1, 0, 0);
-    sceneUniform(scene2_shader2, "textured", 1); // its face is in its texture
-    vlm_renderOBJ(smile2);
-    sceneUniform(scene2_shader2, "textured", 0);
+    sceneUniform(scene2.lines, "textured", 1); // its face is in its texture
+    vlm_renderOBJ(scene2.smile);
+    sceneUniform(scene2.lines, "textured", 0);
     glPopMatrix();
-    glPopMatrix();
-    vlm_setLight0(0);
-
-    sceneChange(2, t);
-    postChain_scenePass(post2_shader, fade, fbotex);
 }
+
+static void draw(const SceneFrame &f)
+{
+    openDrawing(f, scene2.lines);
+    tealMaterial();
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    float M = swing(f.t);
+    drawSpikes(f.t);
+    scene2_drawBoxes(f.t, M);
+    scene2_drawRings(f.t, M);
+    drawParticles(f);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    drawSmile(f.t);
+    closeDrawing();
+}
+
+const SceneRow SCENE2_DARK_CORRIDOR = {
+    .seconds = 30, .paper = 0, .track = "data/camera/scene2-camera0.vtrack", .load = load,
+    .firstFrame = firstFrame, .screen = strongDistortion, .fade = scene2_fade, .draw = draw,
+    .ids = &scene2,
+};

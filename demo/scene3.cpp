@@ -16,19 +16,12 @@
 #include <GL/freeglut.h>
 #include <cmath>
 
-static int scene3_shader, post3_shader, scene3_shader2, fbo3;
+Scene3Ids scene3;
 
-void scene3_load(void)
+static void load(void)
 {
-    scene3_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    post3_shader = vlm_loadShader(nullptr, POST_FRAG);
-    scene3_shader2 = vlm_loadShader(LINES_VERT, LINES_FRAG);
-    fbo3 = loading_windowTarget();
-}
-
-SceneIds scene3_ids(void)
-{
-    return {{scene3_shader, post3_shader, scene3_shader2}, {}, fbo3, 0};
+    loadScenePrograms(scene3);
+    scene3.lines = vlm_loadShader(LINES_VERT, LINES_FRAG);
 }
 
 float scene3_fade(float t)
@@ -67,25 +60,18 @@ static void drawCubeRow(float t)
     }
 }
 
-void sceneBlock3(void)
+static void draw(const SceneFrame &f)
 {
-    static SceneOpening opening;
-    float t = director_sceneClock();
-    float fade = scene3_fade(t);
-    unsigned fbotex = sceneBegin(opening, "data/camera/scene3-camera0.vtrack", fbo3, 1);
-    scene3_screenEffects(t);
-
-    vlm_useCamera(0);
-    vlm_setLight0(1);
-    glPushMatrix();
-    vlm_enableShader(scene3_shader2);
-    sceneUniform(scene3_shader2, "timer", t);
+    openDrawing(f, scene3.lines);
     tealMaterial();
-    if (t > 6) vlm_drawPolygonText("FATAL SYSTEM ERROR!", -20, 20, 0);
-    drawCubeRow(t);
-    glPopMatrix();
-    vlm_setLight0(0);
-
-    sceneChange(3, t);
-    postChain_scenePass(post3_shader, fade, fbotex);
+    if (f.t > 6) vlm_drawPolygonText("FATAL SYSTEM ERROR!", -20, 20, 0);
+    drawCubeRow(f.t);
+    closeDrawing();
 }
+
+// The message shows from 6 s.
+const SceneRow SCENE3_CRASH = {
+    .seconds = 7.5f, .paper = 1, .track = "data/camera/scene3-camera0.vtrack", .warmTime = 7,
+    .load = load, .screen = scene3_screenEffects, .fade = scene3_fade, .draw = draw,
+    .ids = &scene3,
+};

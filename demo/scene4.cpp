@@ -21,30 +21,27 @@
 static const char THANKS[] = "Thanks to all you awesum ppl who attended polarmoot winter 2010"
                              "             stay scene!";
 
-static int scene4_shader, post4_shader, scene4_shader2, scene4_shader2_1, bug_wheel4, bug_body4,
-    fbo4;
-static const float GRID_CELL = 2;    // the grid's spacing, also sent as "intensity"
-// The floor grid: the ground of GRID_CELL squares in runs of 10, recorded after the stages.
-GridRecording scene4_grid = {-100, 100, GRID_CELL, -100, 100, GRID_CELL, GRID_CELL,
-                             10,   {0, 0, 0}, -1,  0,    false};
+static const float GRID_CELL = 2; // the grid's spacing, also sent as "intensity"
 
-void scene4_load(void)
+Scene4Ids scene4;
+// The floor grid: the ground of GRID_CELL squares in runs of 10.
+GridRecording scene4_grid = {.settings = {.x0 = -100, .x1 = 100, .xStep = GRID_CELL,
+                                          .z0 = -100, .z1 = 100, .zStep = GRID_CELL,
+                                          .size = GRID_CELL, .runQuads = 10}};
+static int emitters[4] = {-1, -1, -1, -1}; // particle systems, made on the first frame
+
+static void load(void)
 {
-    scene4_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    post4_shader = vlm_loadShader(nullptr, POST_FRAG);
-    scene4_shader2 = vlm_loadShader("data/shader/scene4.vert", "data/shader/scene4.frag");
-    scene4_shader2_1 = vlm_loadShader("data/shader/scene4_1.vert", "data/shader/scene4_1.frag");
-    bug_wheel4 = vlm_loadOBJ("data/models/bug_wheel.obj");
-    bug_body4 = vlm_loadOBJ("data/models/bug_body.obj");
-    fbo4 = loading_windowTarget();
+    loadScenePrograms(scene4);
+    scene4.car = vlm_loadShader("data/shader/scene4.vert", "data/shader/scene4.frag");
+    scene4.floor = vlm_loadShader("data/shader/scene4_1.vert", "data/shader/scene4_1.frag");
+    scene4.wheel = vlm_loadOBJ("data/models/bug_wheel.obj");
+    scene4.body = vlm_loadOBJ("data/models/bug_body.obj");
 }
 
-SceneIds scene4_ids(void)
+static void firstFrame(void)
 {
-    return {{scene4_shader, post4_shader, scene4_shader2, scene4_shader2_1},
-            {bug_wheel4, bug_body4},
-            fbo4,
-            0};
+    for (int i = 0; i < 4; i++) emitters[i] = (int)vlm_genParticleSystem(1000);
 }
 
 float scene4_fade(float t)
@@ -66,15 +63,17 @@ int scene4_drawRoad(float t, float b)
 }
 
 // One emitter near each corner of the car; each frame is turned so that its particles rise
-// along world +z, behind the car as the road streams that way.
-static void drawEmitters(const int psystem[4], float t)
+// along world +z, behind the car as the road streams that way. A played frame only: the
+// warm-up leaves the particles as they are (they are cubes drawn like the road's slabs).
+static void drawEmitters(const SceneFrame &f)
 {
+    if (!f.played) return;
     static const float at[4][3] = {{4, -2, -9}, {-4, -2, -9}, {4, -2, 3}, {-4, -2, 3}};
     for (int i = 0; i < 4; i++) {
         glPushMatrix();
         glTranslatef(at[i][0], at[i][1], at[i][2]);
         glRotatef(90, 1, 0, 0);
-        vlm_drawParticleSystem(psystem[i], 0, 0, 0, 0, 0, 0, 10, 0.5f * t);
+        vlm_drawParticleSystem(emitters[i], 0, 0, 0, 0, 0, 0, 10, 0.5f * f.t);
         glPopMatrix();
     }
 }
@@ -84,61 +83,53 @@ static void drawCar(float t)
 {
     glPushMatrix();
     glPushMatrix();
-    vlm_renderOBJ(bug_body4);
+    vlm_renderOBJ(scene4.body);
     glPopMatrix();
     glPushMatrix();
     glRotatef(-200 * t, 1, 0, 0);
-    vlm_renderOBJ(bug_wheel4);
+    vlm_renderOBJ(scene4.wheel);
     glPopMatrix();
     glPushMatrix();
     glTranslatef(0, 0, -9);
     glRotatef(-200 * t, 1, 0, 0);
-    vlm_renderOBJ(bug_wheel4);
+    vlm_renderOBJ(scene4.wheel);
     glPopMatrix();
     glPopMatrix();
 }
 
-void sceneBlock4(void)
+static void drawThanks(float t)
 {
-    static SceneOpening opening;
-    static int psystem[4];
-    float t = director_sceneClock();
-    float intensity = GRID_CELL;
-    float fade = scene4_fade(t);
-    if (!opening.loaded) // first frame, before the track
-        for (int i = 0; i < 4; i++) psystem[i] = (int)vlm_genParticleSystem(1000);
-    unsigned fbotex = sceneBegin(opening, "data/camera/scene4-camera0.vtrack", fbo4, 0);
-    setScreenEffects(t, CALM_DISTORTION);
-    float b = swing(t); // the road bends as the slats swing
-
-    vlm_useCamera(0);
-    vlm_setLight0(1);
-    glPushMatrix();
-    vlm_enableShader(scene4_shader2);
-    sceneUniform(scene4_shader2, "timer", t);
-    greyMaterial(0.6f);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    drawEmitters(psystem, t);
-    drawCar(t); // its models' materials stay in effect for the road
-    scene4_drawRoad(t, b);
-
-    greyMaterial(1);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
     glPushMatrix();
     glRotatef(180, 0, 1, 0);
     vlm_drawPolygonText(THANKS, 40 - 10 * t, 10, 0);
     glPopMatrix();
+}
 
-    vlm_enableShader(scene4_shader2_1);
-    sceneUniform(scene4_shader2_1, "intensity", intensity);
-    sceneUniform(scene4_shader2_1, "timer", t);
+static void drawFloor(float t)
+{
+    useGridProgram(scene4.floor, GRID_CELL, t);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    vlm_quadBatchDraw(scene4_grid.batch); // the ground of GRID_CELL squares
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+}
+
+static void draw(const SceneFrame &f)
+{
+    openDrawing(f, scene4.car);
     greyMaterial(0.6f);
     glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
-    vlm_quadBatchDraw(scene4_grid.batch); // the ground of `intensity` squares
+    drawEmitters(f);
+    drawCar(f.t); // its models' materials stay in effect for the road
+    scene4_drawRoad(f.t, swing(f.t)); // the road bends as the slats swing
+    greyMaterial(1);
     glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glPopMatrix();
-    vlm_setLight0(0);
-
-    sceneChange(4, t);
-    postChain_scenePass(post4_shader, fade, fbotex);
+    drawThanks(f.t);
+    drawFloor(f.t);
+    closeDrawing();
 }
+
+const SceneRow SCENE4_ROAD = {
+    .seconds = 45, .paper = 0, .track = "data/camera/scene4-camera0.vtrack", .load = load,
+    .firstFrame = firstFrame, .screen = calmDistortion, .fade = scene4_fade, .draw = draw,
+    .grids = {&scene4_grid}, .ids = &scene4,
+};

@@ -15,27 +15,21 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 
-static int scene5_shader, post5_shader, scene5_shader2, scene5_shader2_1, reactor5, fbo5;
 static const float STRIP_CELL = 0.01f; // the strip's step, also sent as "intensity"
-// One strip (scene5_drawStrip's loop), recorded after the stages. Its vertex program leaves
-// it where it lies: runs of 25 columns of 21 squares (0.25 wide), so the parts of a near strip
-// beside the view are left out.
-GridRecording scene5_strip = {-2.5f,   2.5f,      STRIP_CELL, -0.1f, 0.1, STRIP_CELL, STRIP_CELL,
-                              25 * 21, {0, 0, 0}, -1,         0,     false};
 
-void scene5_load(void)
-{
-    scene5_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    post5_shader = vlm_loadShader(nullptr, POST_FRAG);
-    scene5_shader2 = vlm_loadShader("data/shader/scene5.vert", "data/shader/scene5.frag");
-    scene5_shader2_1 = vlm_loadShader("data/shader/scene5_1.vert", "data/shader/scene5_1.frag");
-    reactor5 = vlm_loadOBJ("data/models/reactor.obj");
-    fbo5 = loading_windowTarget();
-}
+Scene5Ids scene5;
+// One strip (scene5_drawStrip's loop). Its vertex program leaves it where it lies: runs of 25
+// columns of 21 squares (0.25 wide), so the parts of a near strip beside the view are left out.
+GridRecording scene5_strip = {.settings = {.x0 = -2.5f, .x1 = 2.5f, .xStep = STRIP_CELL,
+                                           .z0 = -0.1f, .z1 = 0.1, .zStep = STRIP_CELL,
+                                           .size = STRIP_CELL, .runQuads = 25 * 21}};
 
-SceneIds scene5_ids(void)
+static void load(void)
 {
-    return {{scene5_shader, post5_shader, scene5_shader2, scene5_shader2_1}, {reactor5}, fbo5, 0};
+    loadScenePrograms(scene5);
+    scene5.reactors = vlm_loadShader("data/shader/scene5.vert", "data/shader/scene5.frag");
+    scene5.strips = vlm_loadShader("data/shader/scene5_1.vert", "data/shader/scene5_1.frag");
+    scene5.reactor = vlm_loadOBJ("data/models/reactor.obj");
 }
 
 float scene5_fade(float t)
@@ -52,43 +46,42 @@ int scene5_drawStrip(float cell)
     return drawQuadGrid(-2.5f, 2.5f, cell, -0.1f, 0.1, cell, cell);
 }
 
-void sceneBlock5(void)
+// Runs `draw` at each of the twenty reactors' places, 20 units apart along z.
+template <typename Draw> static void atEachReactor(Draw draw)
 {
-    static SceneOpening opening;
-    float t = director_sceneClock();
-    float intensity = STRIP_CELL;
-    float fade = scene5_fade(t);
-    unsigned fbotex = sceneBegin(opening, "data/camera/scene5-camera0.vtrack", fbo5, 0);
-    setScreenEffects(t, CALM_DISTORTION);
-
-    vlm_useCamera(0);
-    vlm_setLight0(1);
-    glPushMatrix();
-    vlm_enableShader(scene5_shader2);
-    sceneUniform(scene5_shader2, "timer", t);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
     for (float z = -200; z < 200; z += 20) {
         glPushMatrix();
         glTranslatef(0, 0, z);
-        vlm_renderOBJ(reactor5);
+        draw();
         glPopMatrix();
     }
-
-    vlm_enableShader(scene5_shader2_1);
-    sceneUniform(scene5_shader2_1, "intensity", intensity);
-    sceneUniform(scene5_shader2_1, "timer", t);
-    greyMaterial(0.6f);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    for (float z = -200; z < 200; z += 20) {
-        glPushMatrix();
-        glTranslatef(0, 0, z);
-        // scene5_drawStrip(intensity) recorded, its squares drawn as their outlines
-        vlm_quadBatchDrawEdges(scene5_strip.batch);
-        glPopMatrix();
-    }
-    glPopMatrix();
-    vlm_setLight0(0);
-
-    sceneChange(5, t);
-    postChain_scenePass(post5_shader, fade, fbotex);
 }
+
+static void drawReactors(void)
+{
+    glPolygonMode(GL_FRONT_AND_BACK, GL_LINE);
+    atEachReactor([] { vlm_renderOBJ(scene5.reactor); });
+}
+
+// A strip at each reactor's foot: scene5_drawStrip(STRIP_CELL) recorded, its squares drawn as
+// their outlines.
+static void drawStrips(float t)
+{
+    useGridProgram(scene5.strips, STRIP_CELL, t);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    atEachReactor([] { vlm_quadBatchDrawEdges(scene5_strip.batch); });
+}
+
+static void draw(const SceneFrame &f)
+{
+    openDrawing(f, scene5.reactors);
+    drawReactors();
+    drawStrips(f.t);
+    closeDrawing();
+}
+
+const SceneRow SCENE5_REACTORS = {
+    .seconds = 22.5f, .paper = 0, .track = "data/camera/scene5-camera0.vtrack", .load = load,
+    .screen = calmDistortion, .fade = scene5_fade, .draw = draw, .grids = {&scene5_strip},
+    .ids = &scene5,
+};

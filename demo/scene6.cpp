@@ -17,29 +17,21 @@
 #include <GL/freeglut.h>
 #include <cmath>
 
-static int scene6_shader, post6_shader, scene6_shader2, scene6_shader2_1, pipe6, ring6, fbo6;
 static const float STRIP_STEP = 0.5f; // the strip's step across, also sent as "intensity"
-// The axis strip (scene6_drawStrip's loop) in runs of 40, recorded after the stages.
-GridRecording scene6_strip = {-0.5f, 0.5f, STRIP_STEP, -200, 200, 0.5f, 0.5f,
-                              40,    {0, 0, 0}, -1,    0,    false};
 
-void scene6_load(void)
-{
-    scene6_shader = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
-    post6_shader = vlm_loadShader(nullptr, POST_FRAG);
-    scene6_shader2 = vlm_loadShader("data/shader/scene6.vert", "data/shader/scene6.frag");
-    scene6_shader2_1 = vlm_loadShader("data/shader/scene6_1.vert", "data/shader/scene6_1.frag");
-    pipe6 = vlm_loadOBJ("data/models/pipe.obj");
-    ring6 = vlm_loadOBJ("data/models/ring.obj");
-    fbo6 = loading_windowTarget();
-}
+Scene6Ids scene6;
+// The axis strip (scene6_drawStrip's loop) in runs of 40.
+GridRecording scene6_strip = {.settings = {.x0 = -0.5f, .x1 = 0.5f, .xStep = STRIP_STEP,
+                                           .z0 = -200, .z1 = 200, .zStep = 0.5f,
+                                           .size = 0.5f, .runQuads = 40}};
 
-SceneIds scene6_ids(void)
+static void load(void)
 {
-    return {{scene6_shader, post6_shader, scene6_shader2, scene6_shader2_1},
-            {pipe6, ring6},
-            fbo6,
-            0};
+    loadScenePrograms(scene6);
+    scene6.tunnel = vlm_loadShader("data/shader/scene6.vert", "data/shader/scene6.frag");
+    scene6.axis = vlm_loadShader("data/shader/scene6_1.vert", "data/shader/scene6_1.frag");
+    scene6.pipe = vlm_loadOBJ("data/models/pipe.obj");
+    scene6.ring = vlm_loadOBJ("data/models/ring.obj");
 }
 
 // Heading (18), 6 blanks, twelve names (4 blanks after the first, 3 between the others),
@@ -108,34 +100,30 @@ static void drawGreetings(float t)
     glPopMatrix();
 }
 
-void sceneBlock6(void)
+static void drawAxisStrip(float t)
 {
-    static SceneOpening opening;
-    float t = director_sceneClock();
-    float intensity = STRIP_STEP;
-    float fade = 5;
-    unsigned fbotex = sceneBegin(opening, "data/camera/scene6-camera0.vtrack", fbo6, 0);
-    setScreenEffects(t, CALM_DISTORTION);
-
-    vlm_useCamera(0);
-    vlm_setLight0(1);
-    glPushMatrix();
-    vlm_enableShader(scene6_shader2);
-    sceneUniform(scene6_shader2, "timer", t);
-    float s = scene6_travel(t);
-    greyMaterial(0.6f);
-    drawGreetings(t);
-    scene6_drawTunnel(t, s, pipe6, ring6);
-
-    vlm_enableShader(scene6_shader2_1);
-    sceneUniform(scene6_shader2_1, "intensity", intensity);
-    sceneUniform(scene6_shader2_1, "timer", t);
-    greyMaterial(0.6f);
-    vlm_quadBatchDraw(scene6_strip.batch); // scene6_drawStrip(intensity), recorded
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    glPopMatrix();
-    vlm_setLight0(0);
-
-    sceneChange(6, t); // past 66 s this ends the demo before the post pass
-    postChain_scenePass(post6_shader, fade, fbotex);
+    useGridProgram(scene6.axis, STRIP_STEP, t);
+    vlm_quadBatchDraw(scene6_strip.batch); // scene6_drawStrip(STRIP_STEP), recorded
 }
+
+static void draw(const SceneFrame &f)
+{
+    openDrawing(f, scene6.tunnel);
+    greyMaterial(0.6f);
+    drawGreetings(f.t);
+    scene6_drawTunnel(f.t, scene6_travel(f.t), scene6.pipe, scene6.ring);
+    drawAxisStrip(f.t);
+    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
+    closeDrawing();
+}
+
+static float fade(float)
+{
+    return 5;
+}
+
+// Its end, past 66 s, ends the demo before that frame's post pass.
+const SceneRow SCENE6_TUNNEL = {
+    .seconds = 66, .paper = 0, .track = "data/camera/scene6-camera0.vtrack", .load = load,
+    .screen = calmDistortion, .fade = fade, .draw = draw, .grids = {&scene6_strip}, .ids = &scene6,
+};

@@ -1,8 +1,11 @@
 // The scene kit: geometry, values and materials several scenes share.
 #include "scene_kit.h"
+#include "vlm.h"
 #include "camera.h"
 #include "director.h"
 #include "fbo.h"
+#include "lighting.h"
+#include "loading.h"
 #include "noise.h"
 #include "post_chain.h"
 #include "quad_batch.h"
@@ -11,6 +14,7 @@
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <cmath>
+#include <cstdlib>
 
 // ---------------------------------------------------------------- values
 
@@ -38,17 +42,65 @@ void setScreenEffects(float t, ScreenGains gains)
     VLM_SCREEN_WOBBLE = vlm_perlin2DNoise(0, 0.01f * t, 123);
 }
 
-// ---------------------------------------------------------------- scene opening
+// ---------------------------------------------------------------- the block
 
-unsigned sceneBegin(SceneOpening &opening, const char *trackPath, int target, float paper)
+void strongDistortion(float t)
 {
-    if (!opening.loaded) {
-        opening.loaded = true;
-        opening.track = vlm_genCameraTrack(VLM_TRACK_LOADED, trackPath);
-        vlm_camera_useTrack(0, opening.track);
-    }
+    setScreenEffects(t, STRONG_DISTORTION);
+}
+
+void calmDistortion(float t)
+{
+    setScreenEffects(t, CALM_DISTORTION);
+}
+
+// The first frame of a scene: its own first-frame work, then its camera track on slot 0.
+static void openScene(const SceneRow &row)
+{
+    if (row.firstFrame) row.firstFrame();
+    int track = vlm_genCameraTrack(VLM_TRACK_LOADED, row.track);
+    vlm_camera_useTrack(0, track);
+}
+
+void sceneBlock(int N)
+{
+    static bool opened[DIRECTOR_SCENES];
+    const SceneRow &row = *SCENES[N];
+    float t = director_sceneClock();
+    if (!opened[N]) openScene(row);
+    opened[N] = true;
     mblur = 0;
-    return vlm_enableFBO(target, paper, paper, paper);
+    row.screen(t);
+    unsigned picture = vlm_enableFBO(row.ids->target, row.paper, row.paper, row.paper);
+    row.draw({.t = t, .played = true});
+    if (director_sceneChange(N, t) == DEMO_END) exit(0);
+    postChain_scenePass(row.ids->post, row.fade(t), picture);
+}
+
+void openDrawing(const SceneFrame &frame, int program)
+{
+    sceneCamera(frame);
+    vlm_setLight0(1);
+    glPushMatrix();
+    vlm_enableShader(program);
+    sceneUniform(program, "timer", frame.t);
+}
+
+void closeDrawing(void)
+{
+    glPopMatrix();
+    vlm_setLight0(0);
+}
+
+void loadScenePrograms(SceneIds &ids)
+{
+    ids.scene = vlm_loadShader(SCENE_VERT, SCENE_FRAG);
+    ids.post = vlm_loadShader(nullptr, POST_FRAG);
+}
+
+void sceneCamera(const SceneFrame &frame)
+{
+    if (frame.played) vlm_useCamera(0);
 }
 
 // ---------------------------------------------------------------- geometry
@@ -89,19 +141,20 @@ int drawQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zS
 
 bool recordGridStep(GridRecording &g, int columns)
 {
+    const GridSettings &s = g.settings;
     if (g.ended) return true;
     if (g.batch < 0) {
         g.batch = vlm_quadBatchBegin();
-        g.x = g.x0;
+        g.x = s.x0;
     }
-    if (!(g.x < g.x1)) {
-        vlm_quadBatchEnd(g.batch, g.runQuads, g.grow);
+    if (!(g.x < s.x1)) {
+        vlm_quadBatchEnd(g.batch, s.runQuads, s.grow);
         return g.ended = true;
     }
     int batch = g.batch;
     // gridLoop's outer loop resumed at g.x: the same float steps.
-    for (int c = 0; c < columns && g.x < g.x1; c++, g.x += g.xStep)
-        gridColumn(g.x, g.z0, g.z1, g.zStep, g.size,
+    for (int c = 0; c < columns && g.x < s.x1; c++, g.x += s.xStep)
+        gridColumn(g.x, s.z0, s.z1, s.zStep, s.size,
                    [batch](float x, float y, float z) { vlm_quadBatchVertex(batch, x, y, z); });
     return false;
 }
@@ -186,6 +239,14 @@ void greyMaterial(float ambient)
     glMaterialfv(GL_FRONT_AND_BACK, GL_DIFFUSE, grey);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SPECULAR, grey);
     glMaterialfv(GL_FRONT_AND_BACK, GL_SHININESS, shininess);
+}
+
+void useGridProgram(int program, float intensity, float t)
+{
+    vlm_enableShader(program);
+    sceneUniform(program, "intensity", intensity);
+    sceneUniform(program, "timer", t);
+    greyMaterial(0.6f);
 }
 
 void sceneUniform(int program, const char *name, float value)

@@ -8,8 +8,9 @@
 // that are the same every frame are recorded once from their loop into a quad batch
 // (src/quad_batch.h) and drawn from GL buffers; the rest is immediate mode.
 //
-// Index: values | scene opening | geometry | materials and uniforms
+// Index: values | the block | geometry | materials and uniforms
 #pragma once
+#include "director.h"
 
 // ---------------------------------------------------------------- values
 // The distance of row `row` along the corridor at time t: spacing x row plus the part of
@@ -29,42 +30,53 @@ struct ScreenGains {
 extern const ScreenGains STRONG_DISTORTION; // x 10 and x 0.1: the paper corridors
 extern const ScreenGains CALM_DISTORTION;   // x 4 and x 0.01: the later scenes
 void setScreenEffects(float t, ScreenGains gains);
+// The two gains as a scene row's screen values.
+void strongDistortion(float t);
+void calmDistortion(float t);
 
-// ---------------------------------------------------------------- scene opening
-// What a scene block keeps of its opening, as a static of the block.
-struct SceneOpening {
-    bool loaded = false; // the block's first frame has run: its camera track is on slot 0
-    int track = -1;      // that camera track's id
-};
-// The lines every scene block opens with: on its first frame the camera track read from
-// `trackPath` is made and put on camera slot 0; then mblur = 0 and render target `target` is
-// enabled, cleared to grey `paper` (0 black, 1 white). Returns the target's colour texture 0.
-// A block with first-frame work of its own to do before the track does it itself while
-// `opening.loaded` is false.
-unsigned sceneBegin(SceneOpening &opening, const char *trackPath, int target, float paper);
+// ---------------------------------------------------------------- the block
+// The block of scene N, run by drawScene while `queue` equals N: on its first frame the
+// row's first-frame work, then its camera track on slot 0; mblur = 0 and the screen values at
+// scene time t; its target enabled and cleared to its paper; its drawing of a played frame at
+// t; the scene change (the end of the demo ends the process with status 0 here, before the
+// post pass); then the post pass with the row's fade. The scene change comes before the post
+// pass for every scene: the next scene's block then runs in the same frame.
+void sceneBlock(int N);
+// The programs every scene's loading step makes first: `scene` from scene0.*, then `post`.
+void loadScenePrograms(SceneIds &ids);
+// Places the view of a played frame with camera slot 0; the warm-up keeps its own view.
+void sceneCamera(const SceneFrame &frame);
+// How scenes 1 to 6 open their drawing: the view (sceneCamera), light 0 on in it, the
+// model-view matrix pushed, and `program` in use with "timer" = frame.t.
+void openDrawing(const SceneFrame &frame, int program);
+// And close it: the matrix popped, light 0 off.
+void closeDrawing(void);
 
 // ---------------------------------------------------------------- geometry
 // One GL_QUADS batch: x from x0 while x < x1 in xStep, and inside z from z0 while z < z1 in
 // zStep, a square of side `size` at each (x, 0, z). The bounds are compared as doubles, which
 // for bounds that are floats gives the float comparison. Returns the quads issued.
 int drawQuadGrid(float x0, double x1, float xStep, float z0, double z1, float zStep, float size);
-// The same loop (x0 .. size as drawQuadGrid has them) recorded once into a quad batch, to be
-// drawn with vlm_quadBatchDraw: the same quads with the same corners in the same order, cut
-// into runs of `runQuads` that are left out when wholly outside the view. `grow` (units per
-// axis) widens the runs' boxes for a program that moves the vertices by at most that much.
-// The loop is taken a few columns (x values) at a time, so that a large grid is recorded over
-// several loading frames. `batch` is -1 until the recording begins.
+// The same loop recorded once into a quad batch, to be drawn with vlm_quadBatchDraw: the same
+// quads with the same corners in the same order, cut into runs that are left out when wholly
+// outside the view. The loop is taken a few columns (x values) at a time, so that a large grid
+// is recorded over several loading frames.
+struct GridSettings {
+    float x0 = 0;         // x from x0 while x < x1, in xStep (x1 compared as a double)
+    double x1 = 0;
+    float xStep = 1;
+    float z0 = 0;         // inside, z from z0 while z < z1, in zStep
+    double z1 = 0;
+    float zStep = 1;
+    float size = 1;       // side of each square
+    int runQuads = 64;    // quads per culling run
+    float grow[3] = {};   // units per axis that a program may move the vertices: widens the runs
+};
 struct GridRecording {
-    float x0;
-    double x1;
-    float xStep, z0;
-    double z1;
-    float zStep, size;
-    int runQuads;
-    float grow[3];
-    int batch;  // the batch id, from the first step on
-    float x;    // the next column
-    bool ended; // the batch has been uploaded
+    GridSettings settings;
+    int batch = -1;     // the batch id, from the first step on
+    float x = 0;        // the next column
+    bool ended = false; // the batch has been uploaded
 };
 // One step: the first begins the batch; each records up to `columns` columns; the step after
 // the last column ends the batch. Returns true once the batch has ended.
@@ -91,5 +103,8 @@ void tealMaterial(void);
 // The dark scenes' material for front and back faces: ambient (a, a, a), diffuse and
 // specular 0.5 grey, shininess 96.
 void greyMaterial(float ambient);
+// A grid's program in use: "intensity" (its cell, units) and "timer" (t), the grey material of
+// ambient 0.6.
+void useGridProgram(int program, float intensity, float t);
 // Sends one float uniform to `program` (which must be the current program).
 void sceneUniform(int program, const char *name, float value);

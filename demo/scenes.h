@@ -1,48 +1,47 @@
-// The demo's seven scenes, one file each (demo/sceneN.cpp): the scene's ids as file-level
-// statics, its loading step, its values, its geometry and its block. The director runs the
-// loading steps in scene order during loading stage 1 and a block while `queue` equals its
-// number. Every block follows the same pattern: scene time t, per-frame values, the opening
-// (sceneBegin: camera track on slot 0 on the first frame, mblur = 0, its render target), the
-// screen-effect values, its drawing, the scene change test and the post pass into VLM_PP
-// entry 0. The programs built from scene01.* mark their pixels as ink (alpha 0): the post
-// program draws ink dark on light paper and bright teal on dark paper. Times are scene
-// seconds (float).
+// The demo's seven scenes, one file each (demo/sceneN.cpp): the scene's row of the director's
+// table, its ids (named by what they draw, filled by its loading step), its values, its
+// geometry and its drawing. Every scene's block is the same (sceneBlock, scene_kit.h): what
+// advances with time (scene clock, first frame, camera track, screen values), its target,
+// the drawing from the frame's values, the scene change, then the post pass into VLM_PP entry
+// 0. The warm-up draws each scene through the same drawing code with fixed values. The
+// programs built from scene01.* mark their pixels as ink (alpha 0): the post program draws ink
+// dark on light paper and bright teal on dark paper. Times are scene seconds (float).
 //
-// Index: ids | scene 0 .. scene 6
+// Index: scene 0 .. scene 6
 #pragma once
+#include "director.h"
 #include "scene_kit.h"
 #include "vlm_math.h"
-#include <vector>
-
-// ---------------------------------------------------------------- ids
-// The ids a scene's loading step created, each kind in the order it created them.
-struct SceneIds {
-    std::vector<int> shaders; // programs: scene0.*, post.frag, then the scene's own
-    std::vector<int> models;  // OBJ models
-    int target;               // its render target, of the window's size
-    unsigned texture;         // GL name of its PNG texture; 0 for none
-};
 
 // ---------------------------------------------------------------- scene 0: opening grid, 30 s
-void scene0_load(void);
-extern GridRecording scene0_plane; // recorded by loading after the stages
-void sceneBlock0(void);
-SceneIds scene0_ids(void);
+struct Scene0Ids : SceneIds {
+    int lines = -1; // program scene01.*: the titles
+};
+extern Scene0Ids scene0;
+extern GridRecording scene0_plane; // the plane of 0.3 cells, drawn with `scene`
+extern const SceneRow SCENE0_OPENING;
 float scene0_fade(float t); // 0 -> 1 over 5 s, 1, then (t - 25) + 1 after 25 s
 
 // ---------------------------------------------------------------- scene 1: white corridor, 15 s
-void scene1_load(void);
-void sceneBlock1(void);
-SceneIds scene1_ids(void);
+struct Scene1Ids : SceneIds {
+    int lines = -1;                             // program scene01.*: everything drawn
+    int spikes = -1, cameraBody = -1, cameraProp = -1; // OBJ models
+    unsigned sun = 0;                           // GL name of its PNG texture
+};
+extern Scene1Ids scene1;
+extern const SceneRow SCENE1_WHITE_CORRIDOR;
 float scene1_fade(float t); // 11 -> 1 in the first second, 1, then 1 -> -1 after 13 s
 
 // Twenty rings of cubes at z0 = -200, -180, ..., 180. Returns the cubes drawn (2 020).
 int scene1_drawRings(float t, float M);
 
 // ---------------------------------------------------------------- scene 2: dark corridor, 30 s
-void scene2_load(void);
-void sceneBlock2(void);
-SceneIds scene2_ids(void);
+struct Scene2Ids : SceneIds {
+    int lines = -1;              // program scene01.*: everything drawn
+    int spikes = -1, smile = -1; // OBJ models; the spikes are a model of their own
+};
+extern Scene2Ids scene2;
+extern const SceneRow SCENE2_DARK_CORRIDOR;
 float scene2_fade(float t);       // 11 -> 1 over the first second, then 5 to the end
 vec3 scene2_wanderPoint(float t); // (noise(t, 0, 32) + 3, noise(t, 0, 44), 0)
 // Four boxes per row for the 40 rows of the corridor (the slats plus a larger box).
@@ -53,9 +52,11 @@ int scene2_drawBoxes(float t, float M);
 int scene2_drawRings(float t, float M);
 
 // ---------------------------------------------------------------- scene 3: system crash, 7.5 s
-void scene3_load(void);
-void sceneBlock3(void);
-SceneIds scene3_ids(void);
+struct Scene3Ids : SceneIds {
+    int lines = -1; // program scene01.*: everything drawn
+};
+extern Scene3Ids scene3;
+extern const SceneRow SCENE3_CRASH;
 float scene3_fade(float t); // 0.4 t up to 1; 0 once t > 6
 // VLM_SCREEN_RGBDIST and _DIST grow as noise x 40 x 0.01 t, _WOBBLE follows slow noise;
 // past 6 s all three are multiplied by -(t + 5): the inverted burst.
@@ -63,19 +64,27 @@ void scene3_screenEffects(float t);
 float scene3_cubeHeight(float t, float x); // sin(50 t) x noise(10 t + x, 10 t + x, 42) x t
 
 // ---------------------------------------------------------------- scene 4: car on the road, 45 s
-void scene4_load(void);
-extern GridRecording scene4_grid; // recorded by loading after the stages
-void sceneBlock4(void);
-SceneIds scene4_ids(void);
+struct Scene4Ids : SceneIds {
+    int car = -1;              // program scene4.*: emitters, car, road and thanks
+    int floor = -1;            // program scene4_1.*: the floor grid
+    int wheel = -1, body = -1; // OBJ models
+};
+extern Scene4Ids scene4;
+extern GridRecording scene4_grid; // the floor grid of 2-unit squares
+extern const SceneRow SCENE4_ROAD;
 float scene4_fade(float t); // 10 t up to 1 s, then 10
 // Three slabs per road row for the 40 rows at bend b. Returns the slabs drawn (120).
 int scene4_drawRoad(float t, float b);
 
 // ---------------------------------------------------------------- scene 5: reactors, 22.5 s
-void scene5_load(void);
-extern GridRecording scene5_strip; // recorded by loading after the stages
-void sceneBlock5(void);
-SceneIds scene5_ids(void);
+struct Scene5Ids : SceneIds {
+    int reactors = -1;   // program scene5.*: the reactors
+    int strips = -1;     // program scene5_1.*: the strips at their feet
+    int reactor = -1;  // OBJ model
+};
+extern Scene5Ids scene5;
+extern GridRecording scene5_strip; // one strip of 0.01 squares
+extern const SceneRow SCENE5_REACTORS;
 float scene5_fade(float t); // t up to 10 s, 10, then falling by 10 per second after 21 s
 
 // The strip at each reactor's foot: `cell`-wide squares from x = -2.5 and w = -0.1 with
@@ -83,10 +92,14 @@ float scene5_fade(float t); // t up to 10 s, 10, then falling by 10 per second a
 int scene5_drawStrip(float cell);
 
 // ---------------------------------------------------------------- scene 6: pipe tunnel, 66 s
-void scene6_load(void);
-extern GridRecording scene6_strip; // recorded by loading after the stages
-void sceneBlock6(void);
-SceneIds scene6_ids(void);
+struct Scene6Ids : SceneIds {
+    int tunnel = -1;          // program scene6.*: greetings, pipes and rings
+    int axis = -1;            // program scene6_1.*: the axis strip
+    int pipe = -1, ring = -1; // OBJ models
+};
+extern Scene6Ids scene6;
+extern GridRecording scene6_strip; // the axis strip
+extern const SceneRow SCENE6_TUNNEL;
 // The greetings and credits line: exactly 225 characters, drawn as one line.
 extern const char SCENE6_GREETINGS[];
 float scene6_travel(float t); // s = t + 0.1 sin(6.8 t)

@@ -1,11 +1,12 @@
-// Warm-ups: the loading frames after the stages draw with every program the scenes and the
-// chain use, under the states they will draw with (targets, blend, depth, polygon modes,
-// lighting, bound textures, vertex layouts), so that the GL builds its variants of them behind
-// the loading bar instead of in a scene's first frames. Nothing of it can be seen: each step
-// draws through a scissor of one pixel into targets that are cleared before they are used, and
-// gives back the one window pixel it touches. It leaves the GL state, the matrices, the scenes'
-// statics, camera tracks and particle systems as it found them. Each scene's step mirrors the
-// states its block draws with (demo/warmup.cpp): a block that changes them changes its step.
+// Warm-ups: llvmpipe builds its variant of a program the first time it draws with it under a
+// given state, which made the first frame of every scene a hitch. The loading frames after the
+// stages therefore draw each scene once through the scene's own drawing code (its row's draw,
+// with its warm-up time and a fixed view looking at the origin), then its post pass and the
+// chain, so that every program-and-state variant the scenes use is built behind the loading
+// bar. Nothing of it can be seen: each step draws through a scissor of one pixel into targets
+// that are cleared before they are used, and gives back the one window pixel it touches. It
+// leaves the GL state, the matrices, the scenes' statics, camera tracks and particle systems
+// as it found them (a warm-up frame neither follows the camera nor draws particles).
 #pragma once
 
 // The number of steps; each is a loading frame's work.

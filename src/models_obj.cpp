@@ -586,7 +586,6 @@ struct ModelBuffer {
     size_t texcoords;   // byte offset of the texture coordinates
     float lo[3], hi[3]; // bounding box of the positions, model units
 };
-int VLM_OBJ_CULL = 1;
 static ModelBuffer MODEL_BUFFERS[VLM_OBJ_MAX_MODELS];
 
 static size_t bytesOf(const std::vector<float> &v)
@@ -666,9 +665,10 @@ void vlm_renderOBJ(int id)
     // The triangles are the same every frame: they live in a buffer, sent once.
     const ModelBuffer &buffer = modelBuffer(id);
     // A model wholly outside the view would give no pixel: it leaves the state it would leave.
+    // The scenes' programs place vertices with the model-view and projection matrices.
     float clip[16];
-    if (VLM_OBJ_CULL) vlm_viewClipMatrix(clip);
-    bool send = !VLM_OBJ_CULL || !vlm_boxOutsideClip(clip, buffer.lo, buffer.hi);
+    vlm_viewClipMatrix(clip);
+    bool send = !vlm_boxOutsideClip(clip, buffer.lo, buffer.hi);
     glBindBuffer(GL_ARRAY_BUFFER, buffer.name);
     glPushMatrix();
     // An int counter: every material is drawn, however many there are.

@@ -68,13 +68,10 @@ int loadMaterial_Compressed(const char *library, const char *name, OBJMaterial *
 // Reads the material from disk; returns 1.
 int loadMaterial_Native(const char *library, const char *name, OBJMaterial *material,
                         int firstTriangle);
-// 1 (the default): vlm_renderOBJ sends no triangles for a model whose box lies wholly outside
-// the view, and still sets its materials and colour. Only for programs that place vertices
-// with the model-view and projection matrices; 0 sends every model.
-extern int VLM_OBJ_CULL;
 // Draws model `id` with the current transform, one glDrawArrays per material; leaves the
 // current colour red and, after a bump-mapped textured material, texture unit 1 active.
-// An id that was never loaded draws nothing.
+// An id that was never loaded draws nothing. A model whose box lies wholly outside the view
+// sends no triangles and still sets its materials and colour.
 void vlm_renderOBJ(int id);
 
 // ---------------------------------------------------------------- parsers over bytes

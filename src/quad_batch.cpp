@@ -4,6 +4,8 @@
 #include "view_cull.h"
 #include <GL/glew.h>
 #include <cstdint>
+#include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -32,14 +34,28 @@ static int BATCH_COUNT = 0;
 
 int vlm_quadBatchBegin(void)
 {
-    if (BATCH_COUNT >= BATCH_CAPACITY) return -1;
+    if (BATCH_COUNT >= BATCH_CAPACITY) {
+        printf("[!] vlm_quadBatchBegin: the quad batch table is full (%d batches)\n",
+               BATCH_CAPACITY);
+        exit(-1);
+    }
     return BATCH_COUNT++;
+}
+
+// The batch `batch` names; an id the table never gave ends the process.
+static QuadBatch &batchOf(int batch, const char *caller)
+{
+    if (batch < 0 || batch >= BATCH_COUNT) {
+        printf("[!] %s: no quad batch with id %d (%d made, table of %d)\n", caller, batch,
+               BATCH_COUNT, BATCH_CAPACITY);
+        exit(-1);
+    }
+    return BATCHES[batch];
 }
 
 void vlm_quadBatchVertex(int batch, float x, float y, float z)
 {
-    if (batch < 0 || batch >= BATCH_COUNT) return;
-    std::vector<float> &r = BATCHES[batch].recorded;
+    std::vector<float> &r = batchOf(batch, "vlm_quadBatchVertex").recorded;
     r.push_back(x);
     r.push_back(y);
     r.push_back(z);
@@ -108,8 +124,7 @@ static void cutRuns(QuadBatch &b, int runQuads, const float grow[3])
 
 void vlm_quadBatchEnd(int batch, int runQuads, const float grow[3])
 {
-    if (batch < 0 || batch >= BATCH_COUNT) return;
-    QuadBatch &b = BATCHES[batch];
+    QuadBatch &b = batchOf(batch, "vlm_quadBatchEnd");
     b.quads = (int)(b.recorded.size() / 12);
     std::vector<float> corners;
     std::vector<uint32_t> indices;
@@ -171,8 +186,7 @@ static void drawStretches(const QuadBatch &b, GLuint indexBuffer, GLenum mode)
 
 int vlm_quadBatchDraw(int batch)
 {
-    if (batch < 0 || batch >= BATCH_COUNT) return 0;
-    QuadBatch &b = BATCHES[batch];
+    QuadBatch &b = batchOf(batch, "vlm_quadBatchDraw");
     int sent = visibleStretches(b);
     if (sent > 0) drawStretches(b, b.indexBuffer, GL_QUADS);
     return sent;
@@ -202,8 +216,7 @@ static void makeEdges(QuadBatch &b)
 
 int vlm_quadBatchDrawEdges(int batch)
 {
-    if (batch < 0 || batch >= BATCH_COUNT) return 0;
-    QuadBatch &b = BATCHES[batch];
+    QuadBatch &b = batchOf(batch, "vlm_quadBatchDrawEdges");
     if (!b.edgeBuffer) makeEdges(b);
     int sent = visibleStretches(b); // 4 indices per quad there, 8 here
     for (size_t i = 0; i < b.counts.size(); i++) {
@@ -216,5 +229,5 @@ int vlm_quadBatchDrawEdges(int batch)
 
 int vlm_quadBatchQuads(int batch)
 {
-    return batch >= 0 && batch < BATCH_COUNT ? BATCHES[batch].quads : 0;
+    return batchOf(batch, "vlm_quadBatchQuads").quads;
 }

@@ -2,10 +2,12 @@
 // the order they were recorded, every time, with the runs of quads that lie wholly outside
 // the view left out. A corner that several quads share is stored once and drawn by index, so
 // each quad keeps exactly the corners its loop gave it.
-// Owns the batch table (64 batches); a batch lives until the process exits.
+// Owns the batch table (64 batches); a batch lives until the process exits. A full table or
+// an id the table never gave prints a "[!] " line naming the function and ends the process
+// with status -1.
 #pragma once
 
-// Starts recording a new batch; returns its id (0, 1, ... in order; -1 when the table is full).
+// Starts recording a new batch; returns its id (0, 1, ... in order).
 int vlm_quadBatchBegin(void);
 // Records the next corner of the batch: four per quad, in the loop's order.
 void vlm_quadBatchVertex(int batch, float x, float y, float z);

@@ -17,15 +17,11 @@ namespace {
 std::vector<int> ranThisFrame;
 bool demoEnded = false;
 
-template <int N> void recordingBlock()
+void recordingBlock(int N)
 {
     ranThisFrame.push_back(N);
     if (director_sceneChange(N, director_sceneClock()) == DEMO_END) demoEnded = true;
 }
-
-void (*const BLOCKS[DIRECTOR_SCENES])(void) = {
-    recordingBlock<0>, recordingBlock<1>, recordingBlock<2>, recordingBlock<3>,
-    recordingBlock<4>, recordingBlock<5>, recordingBlock<6>};
 
 class Director : public ::testing::Test {
 protected:
@@ -33,7 +29,7 @@ protected:
     {
         // The state a fresh process has after loading stage 1, on the silent clock.
         for (float &s : sceneTime) s = 0;
-        for (int i = 0; i < DIRECTOR_SCENES; i++) sceneTime[i] = SCENE_DURATIONS[i];
+        for (int i = 0; i < DIRECTOR_SCENES; i++) sceneTime[i] = SCENES[i]->seconds;
         queue = -1;
         loaded = 0;
         loadingTime = 0;
@@ -63,7 +59,7 @@ protected:
     {
         vlm_skipTo(ms);
         ranThisFrame.clear();
-        director_runBlocks(BLOCKS);
+        director_runBlocks(recordingBlock);
     }
 
     // Plays 25 ms ticks from `fromMs` until the demo ends or `toMs`; returns the clock of
@@ -179,7 +175,7 @@ TEST_F(Director, CaptureModeCannotSeekSoAStartSceneStepsBackOneScenePerFrameToSc
     std::vector<int> scenes;
     for (int frame = 0; frame < 6; frame++) {
         ranThisFrame.clear();
-        director_runBlocks(BLOCKS);
+        director_runBlocks(recordingBlock);
         scenes.push_back(ranThisFrame.empty() ? -1 : ranThisFrame[0]);
     }
     EXPECT_EQ(scenes, (std::vector<int>{4, 3, 2, 1, 0, 0}));
@@ -209,7 +205,7 @@ TEST_F(Director, PausedSilentClockStandsStillAndTheSceneHoldsItsTime)
     EXPECT_NE(vlm_Get(VLM_GET_PAUSED), 0);
     float before = director_sceneClock();
     ranThisFrame.clear();
-    director_runBlocks(BLOCKS);
+    director_runBlocks(recordingBlock);
     EXPECT_EQ(ranThisFrame, std::vector<int>{0});
     EXPECT_EQ(director_sceneClock(), before);
 }

@@ -389,6 +389,20 @@ static void drawEdges(int batch)
     SENT = vlm_quadBatchDrawEdges(batch);
 }
 
+// A batch id the table never gave, and a 65th batch, are faults: each says which function and
+// what, and ends the process with status -1.
+TEST(QuadBatchDeathTest, ABadIdOrAFullTableSaysWhereAndEnds)
+{
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT({ dup2(2, 1); vlm_quadBatchDraw(-1); }, testing::ExitedWithCode(255),
+                "\\[!\\] vlm_quadBatchDraw: no quad batch with id -1");
+    EXPECT_EXIT({ dup2(2, 1); vlm_quadBatchVertex(vlm_quadBatchBegin() + 1, 0, 0, 0); },
+                testing::ExitedWithCode(255), "\\[!\\] vlm_quadBatchVertex: no quad batch with id");
+    EXPECT_EXIT({ dup2(2, 1); for (int i = 0; i <= 64; i++) vlm_quadBatchBegin(); },
+                testing::ExitedWithCode(255),
+                "\\[!\\] vlm_quadBatchBegin: the quad batch table is full \\(64 batches\\)");
+}
+
 TEST_F(Screen, QuadBatchDrawsTheLoopsQuadsAndOutlinesPixelForPixelAndLeavesOutWhatCannotBeSeen)
 {
     int batch = vlm_quadBatchBegin();

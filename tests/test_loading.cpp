@@ -168,27 +168,23 @@ TEST_F(LoadingGL, StagesCreateEveryResourceInOrderAndTheChainCarriesAPictureBetw
 
     loading_stageScenes();
     int s = firstShader;
-    const SceneIds ids[DIRECTOR_SCENES] = {scene0_ids(), scene1_ids(), scene2_ids(), scene3_ids(),
-                                           scene4_ids(), scene5_ids(), scene6_ids()};
-    // Programs: three per scene for scenes 0 to 3, four for scenes 4 to 6.
-    std::vector<int> shaders, targets, models;
-    for (const SceneIds &scene : ids) {
-        shaders.insert(shaders.end(), scene.shaders.begin(), scene.shaders.end());
-        targets.push_back(scene.target);
-        models.insert(models.end(), scene.models.begin(), scene.models.end());
-    }
-    ASSERT_EQ(shaders.size(), 24u);
+    // Every scene's ids by name, in the order its loading step makes them.
+    const std::vector<int> shaders = {
+        scene0.scene, scene0.post, scene0.lines,  scene1.scene, scene1.post,    scene1.lines,
+        scene2.scene, scene2.post, scene2.lines,  scene3.scene, scene3.post,    scene3.lines,
+        scene4.scene, scene4.post, scene4.car,    scene4.floor, scene5.scene,   scene5.post,
+        scene5.reactors, scene5.strips, scene6.scene, scene6.post, scene6.tunnel, scene6.axis};
     for (size_t i = 0; i < shaders.size(); i++) EXPECT_EQ(shaders[i], s + (int)i) << i;
-    for (size_t i = 0; i < targets.size(); i++) EXPECT_EQ(targets[i], firstTarget + (int)i);
-    // spikepelare, camera body and prop; spikepelare again, smile cube; the car's wheel and
-    // body; the reactor; the pipe and the ring.
-    std::vector<size_t> perScene = {0, 3, 2, 0, 2, 1, 2};
-    for (int N = 0; N < DIRECTOR_SCENES; N++) EXPECT_EQ(ids[N].models.size(), perScene[N]) << N;
+    for (int N = 0; N < DIRECTOR_SCENES; N++) EXPECT_EQ(SCENES[N]->ids->target, firstTarget + N);
+    const std::vector<int> models = {scene1.spikes, scene1.cameraBody, scene1.cameraProp,
+                                     scene2.spikes, scene2.smile,      scene4.wheel,
+                                     scene4.body,   scene5.reactor,    scene6.pipe,
+                                     scene6.ring};
     for (size_t i = 0; i < models.size(); i++) EXPECT_EQ(models[i], firstModel + (int)i) << i;
-    EXPECT_NE(ids[1].models[0], ids[2].models[0]); // the same file, two models
-    EXPECT_NE(ids[1].texture, 0u);
+    EXPECT_NE(scene1.spikes, scene2.spikes); // the same file, two models
+    EXPECT_NE(scene1.sun, 0u);
     for (int i = 0; i < DIRECTOR_SCENE_SLOTS; i++)
-        EXPECT_EQ(sceneTime[i], i < DIRECTOR_SCENES ? SCENE_DURATIONS[i] : 0.0f) << i;
+        EXPECT_EQ(sceneTime[i], i < DIRECTOR_SCENES ? SCENES[i]->seconds : 0.0f) << i;
 
     loading_stageChain();
     for (int i = 0; i < 5; i++) EXPECT_EQ(VLM_PP[i][PP_PROGRAM], s + 24 + i);
@@ -197,7 +193,7 @@ TEST_F(LoadingGL, StagesCreateEveryResourceInOrderAndTheChainCarriesAPictureBetw
     for (int i = 0; i < 4; i++) EXPECT_EQ(VLM_PP[i][PP_TARGET], firstTarget + 7 + i);
 
     // A scene picture of white with a teal square, through the post pass and the chain.
-    const int post0_shader = ids[0].shaders[1], fbo0 = ids[0].target;
+    const int post0_shader = scene0.post, fbo0 = scene0.target;
     unsigned fbotex = vlm_enableFBO(fbo0, 1, 1, 1);
     glMatrixMode(GL_PROJECTION);
     glLoadIdentity();
@@ -315,5 +311,6 @@ TEST_F(LoadingGL, FramesAfterTheStagesRecordTheGridsInOrderAndWarmUpUnseen)
     EXPECT_EQ(fromBatch, fromLoop);
     EXPECT_GT(std::count(fromBatch.begin(), fromBatch.end(), 255), 1000);
 }
+
 
 } // namespace

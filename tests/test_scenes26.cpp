@@ -386,8 +386,8 @@ TEST(SceneShaders, EachPostProgramKeepsThePaperGivenAtLoading)
 {
     int light = demoProgram(nullptr, "data/shader/post.frag");
     int dark = demoProgram(nullptr, "data/shader/post.frag");
-    loading_setPaper(light, SCENE_PAPER[1]);
-    loading_setPaper(dark, SCENE_PAPER[2]);
+    loading_setPaper(light, SCENES[1]->paper);
+    loading_setPaper(dark, SCENES[2]->paper);
     GLuint ink = rowTexture({255, 0, 0, 0, 255, 0, 0, 0});
     for (int program : {light, dark}) {
         clearToBlack();
