@@ -42,8 +42,8 @@ struct ModelCase {
 
 // Sizes the scenes rely on: the pillar stands 12 on the origin; the car body is about 14 long
 // and 6 wide around axles at z = 0 and z = -9; the wheels (radius 2) sit at x = +-3.5 on the
-// x axis; the reactor is 10 tall on y = 0 and 3 in radius; a pipe spans exactly y = -2..2 so
-// that rows 4 apart join; the ring is 2 across; the cube 1.5.
+// x axis; the reactor is 10 tall on y = 0 (its column on legs) and 3 in radius; a pipe spans
+// exactly y = -2..2 so that rows 4 apart join; the ring is 2 across; the cube 1.5.
 const ModelCase kModels[] = {
     {"data/models/spikepelare.obj", {{-4, -1.5f}, {1.5f, 4}}, {{0, 0}, {11, 13}}, {{-4, -1.5f}, {1.5f, 4}}, false},
     {"data/models/camera_body.obj", {{-3, -0.3f}, {0.3f, 3}}, {{-3, -0.3f}, {0.3f, 3}}, {{-4, -0.5f}, {0.5f, 4}}, false},
@@ -238,6 +238,30 @@ INSTANTIATE_TEST_SUITE_P(DataModels, StagedModel, ::testing::ValuesIn(kModels),
                              std::string n = fs::path(info.param.path).stem().string();
                              return n;
                          });
+
+// Scene 5 lays a strip (x -2.5..2.51, z -0.1..0.11 at y = 0) at each reactor's foot; it is
+// only seen if the reactor stands clear of it: no triangle over the strip's footprint (with a
+// margin) comes lower than 2 units, so the legs stand beside it and the column above it.
+TEST(DataModels, TheReactorStandsClearOfTheStripAtItsFoot)
+{
+    Parsed p = parseStaged("data/models/reactor.obj");
+    ASSERT_TRUE(p.ok) << p.error.messages;
+    const OBJModel &m = p.model;
+    int over = 0;
+    float lowest = 1e30f;
+    for (int t = 0; t < m.triangleCount; ++t) {
+        const float *v = &m.trianglePositions[9 * t];
+        float lo[3] = {v[0], v[1], v[2]}, hi[3] = {v[0], v[1], v[2]};
+        for (int c = 1; c < 3; ++c)
+            for (int k = 0; k < 3; ++k) lo[k] = std::min(lo[k], v[3 * c + k]), hi[k] = std::max(hi[k], v[3 * c + k]);
+        bool overStrip = hi[0] > -2.7f && lo[0] < 2.7f && hi[2] > -0.3f && lo[2] < 0.3f;
+        if (!overStrip) continue;
+        ++over;
+        lowest = std::min(lowest, lo[1]);
+    }
+    EXPECT_GT(over, 0) << "the column stands over the strip";
+    EXPECT_GE(lowest, 2.0f) << "a part of the reactor lies on or just above the strip";
+}
 
 // ---------------------------------------------------------------------------------------------
 

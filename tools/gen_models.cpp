@@ -225,7 +225,12 @@ Mesh bugWheels()
     return m;
 }
 
-// A reactor column 10 tall on y = 0: plinth, core, three glowing coils, eight fins, dome.
+// A reactor column 10 tall on four splayed legs. The legs stand on the diagonals, clear of the
+// strip the scene lays along x at the column's foot (5 wide, 0.2 deep), and the column's
+// lowest point is kReactorClearance above the floor, so that strip lies open under it:
+// plinth, core, three glowing coils, eight fins, dome.
+const double kReactorClearance = 2.2;
+
 Mesh reactor()
 {
     Mesh m;
@@ -233,18 +238,26 @@ Mesh reactor()
     m.materials = {material("reactor_hull", v3(0.08, 0.10, 0.12), v3(0.45, 0.50, 0.55), grey(0.8), 70),
                    material("reactor_coil", v3(0.0, 0.45, 0.45), v3(0.10, 0.90, 0.90), grey(1.0), 120),
                    material("reactor_fin", v3(0.05, 0.06, 0.08), v3(0.30, 0.34, 0.40), grey(0.6), 40)};
-    std::vector<RY> hull = {{0, 0}, {3.0, 0}, {3.0, 0.5}, {2.6, 0.8}};
-    for (int k = 0; k <= 6; ++k) hull.push_back({1.8, 1.0 + 7.4 * k / 6});  // bands read in wireframe
+    const double base = kReactorClearance;
+    std::vector<RY> hull = {{0, base}, {3.0, base}, {3.0, base + 0.4}, {2.6, base + 0.7}};
+    for (int k = 0; k <= 6; ++k) hull.push_back({1.8, base + 0.9 + 5.5 * k / 6});  // bands read in wireframe
     for (RY p : {RY{2.2, 8.8}, RY{2.2, 9.2}, RY{1.6, 9.4}}) hull.push_back(p);
     for (int k = 1; k <= 4; ++k) {  // dome
         double a = kPi / 2 * k / 4;
         hull.push_back({1.6 * std::cos(a), 9.4 + 0.6 * std::sin(a)});
     }
     add(m, lathe(hull, 16), Xf{}, "reactor_hull");
-    for (double y : {2.6, 5.0, 7.4}) add(m, torus(2.35, 0.22, 16, 5), translate(0, y, 0), "reactor_coil");
+    for (double y : {4.2, 5.85, 7.5}) add(m, torus(2.35, 0.22, 16, 5), translate(0, y, 0), "reactor_coil");
     for (int k = 0; k < 8; ++k) {
-        Xf fin = rotate(45.0 * k + 22.5, v3(0, 1, 0)) * translate(2.35, 4.6, 0);
-        add(m, box(1.2, 7.0, 0.12, 1), fin, "reactor_fin");
+        Xf fin = rotate(45.0 * k + 22.5, v3(0, 1, 0)) * translate(2.35, 5.7, 0);
+        add(m, box(1.2, 5.0, 0.12, 1), fin, "reactor_fin");
+    }
+    for (int k = 0; k < 4; ++k) {  // legs from a foot pad at radius 2.9 up under the plinth at 2.3
+        double a = rad(45.0 + 90.0 * k);
+        V3 foot = v3(2.9 * std::cos(a), 0.1, 2.9 * std::sin(a));  // on its pad
+        V3 top = v3(2.3 * std::cos(a), base, 2.3 * std::sin(a));
+        add(m, cylinder(0.13, 0, length(top - foot), 6), translate(foot.x, foot.y, foot.z) * alignY(top - foot), "reactor_fin");
+        add(m, cylinder(0.35, 0, 0.1, 8), translate(foot.x, 0, foot.z), "reactor_hull");
     }
     return m;
 }
