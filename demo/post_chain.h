@@ -19,7 +19,7 @@ extern int VLM_PP[5][4];
 // `fbotex` through program `postShader` with "fade" = fade.
 void postChain_scenePass(int postShader, float fade, unsigned fbotex);
 // The two blurs into VLM_PP targets 2 and 3 ("Width" = W, "Height" = H; the passes go by
-// their targets' own size, which a window resized after loading leaves as it was), then the
+// their targets' own size, which follows the window once a new size has held), then the
 // final composite onto the window with black bands of 5 % of the height at top and bottom.
 void postChain_toWindow(int W, int H);
 // The accumulation step with mblur, then the buffer swap.

@@ -1,6 +1,7 @@
 /* Frame timer for scripts/bench, preloaded into the demo: the process start and then
  * every glutSwapBuffers append the wall time in microseconds to the file named by
- * BENCH_SWAP_LOG, one line each. */
+ * BENCH_SWAP_LOG, one line each, followed by the CPU time of the whole process (all its
+ * threads, the renderer's included) in microseconds. */
 #define _GNU_SOURCE
 #include <dlfcn.h>
 #include <stdio.h>
@@ -11,9 +12,11 @@ static FILE *LOG;
 
 static void stamp(void)
 {
-    struct timespec now;
+    struct timespec now, cpu;
     clock_gettime(CLOCK_MONOTONIC, &now);
-    fprintf(LOG, "%lld\n", (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000);
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &cpu);
+    fprintf(LOG, "%lld %lld\n", (long long)now.tv_sec * 1000000 + now.tv_nsec / 1000,
+            (long long)cpu.tv_sec * 1000000 + cpu.tv_nsec / 1000);
     fflush(LOG);
 }
 

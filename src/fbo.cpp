@@ -4,6 +4,7 @@
 #include <GL/glew.h>
 #include <stdio.h>
 #include <stdlib.h>
+#include <initializer_list>
 
 static const int FBO_CAPACITY = 64;
 
@@ -14,10 +15,14 @@ struct FboEntry {
     GLuint framebuffer;
     GLuint depthBuffer;   // renderbuffer
     int width, height;
+    bool followsWindow;   // made at the window's size: remade when the window settles at another
 };
 
 static FboEntry fbo[FBO_CAPACITY];
 static int CURRENT_ID = 0;  // next free index
+
+// The window size the targets are to follow, and for how many frames in a row it was seen.
+static int followWidth = 0, followHeight = 0, followFrames = 0;
 
 static int takeIndex(int width, int height)
 {
@@ -69,6 +74,7 @@ int vlm_loadFBO(int width, int height)
     entry->texture1 = makeColourTexture(width, height, GL_COLOR_ATTACHMENT1_EXT);
     checkComplete(index);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
+    entry->followsWindow = width == vlm_globalX && height == vlm_globalY;
     CURRENT_ID += 1;
     return index;
 }
@@ -114,7 +120,7 @@ static void bindFramebuffer(const FboEntry *entry)
 // An index that was never handed out binds the window instead of a stray object.
 static const FboEntry *entryOf(int index)
 {
-    static const FboEntry window = {0, 0, 0, 0, 0, 0};
+    static const FboEntry window = {0, 0, 0, 0, 0, 0, false};
     return index >= 0 && index < CURRENT_ID ? &fbo[index] : &window;
 }
 
@@ -156,7 +162,7 @@ void vlm_enableFBOUncleared(int index, int outputs, unsigned textures[2])
 
 void vlm_disableFBO(float red, float green, float blue)
 {
-    static const FboEntry window = {0, 0, 0, 0, 0, 0};
+    static const FboEntry window = {0, 0, 0, 0, 0, 0, false};
     bindFramebuffer(&window);
     glDrawBuffer(GL_BACK);
     glClearColor(red, green, blue, 1.0f);
@@ -167,6 +173,7 @@ int vlm_loadDepthFBO(int width, int height)
 {
     int index = takeIndex(width, height);
     FboEntry *entry = &fbo[index];
+    entry->followsWindow = false;
     glGenTextures(1, &entry->texture0);
     glBindTexture(GL_TEXTURE_2D, entry->texture0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -192,4 +199,87 @@ unsigned vlm_fboTexture(int index, int which)
 {
     const FboEntry *entry = entryOf(index);
     return which == 0 ? entry->texture0 : entry->texture1;
+}
+
+void vlm_fboSize(int index, int *width, int *height)
+{
+    const FboEntry *entry = entryOf(index);
+    *width = entry->width;
+    *height = entry->height;
+}
+
+// ---------------------------------------------------------------- following the window
+
+// The largest side a target can take: texture, renderbuffer and viewport limits together.
+static int largestSide(void)
+{
+    static GLint side = 0;
+    if (!side) {
+        GLint texture = 0, renderbuffer = 0, viewport[2] = {0, 0};
+        glGetIntegerv(GL_MAX_TEXTURE_SIZE, &texture);
+        glGetIntegerv(GL_MAX_RENDERBUFFER_SIZE_EXT, &renderbuffer);
+        glGetIntegerv(GL_MAX_VIEWPORT_DIMS, viewport);
+        side = texture;
+        for (GLint limit : {renderbuffer, viewport[0], viewport[1]})
+            if (limit > 0 && limit < side) side = limit;
+        if (side <= 0) side = 4096;
+    }
+    return side;
+}
+
+// New storage for a target's depth buffer and both colour textures, under the same names:
+// respecifying an image lets the driver free the old one, so memory does not grow however
+// often the window changes. The framebuffer keeps its attachments.
+static void remakeStorage(int index, int width, int height)
+{
+    FboEntry *entry = &fbo[index];
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, entry->depthBuffer);
+    glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
+    for (GLuint texture : {entry->texture0, entry->texture1}) {
+        glBindTexture(GL_TEXTURE_2D, texture);
+        glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA16F_ARB, width, height, 0, GL_RGBA, GL_FLOAT,
+                     nullptr);
+    }
+    entry->width = width;
+    entry->height = height;
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, entry->framebuffer);
+    checkComplete(index);
+}
+
+int vlm_fboFollowWindow(int width, int height)
+{
+    if (width < VLM_FBO_FOLLOW_FLOOR || height < VLM_FBO_FOLLOW_FLOOR) {
+        followFrames = 0;
+        return 0;
+    }
+    if (width != followWidth || height != followHeight) {
+        followWidth = width;
+        followHeight = height;
+        followFrames = 0;
+    }
+    if (++followFrames < VLM_FBO_FOLLOW_FRAMES) return 0;
+    followFrames = VLM_FBO_FOLLOW_FRAMES; // held long enough; no overflow however long it holds
+    int side = largestSide();
+    int targetWidth = width < side ? width : side, targetHeight = height < side ? height : side;
+    GLint texture = 0, renderbuffer = 0, framebuffer = 0;
+    int remade = 0;
+    for (int index = 0; index < CURRENT_ID; index++) {
+        const FboEntry *entry = &fbo[index];
+        if (!entry->followsWindow) continue;
+        if (entry->width == targetWidth && entry->height == targetHeight) continue;
+        if (!remade) {
+            glGetIntegerv(GL_TEXTURE_BINDING_2D, &texture);
+            glGetIntegerv(GL_RENDERBUFFER_BINDING_EXT, &renderbuffer);
+            glGetIntegerv(GL_FRAMEBUFFER_BINDING_EXT, &framebuffer);
+        }
+        remakeStorage(index, targetWidth, targetHeight);
+        remade++;
+    }
+    if (!remade) return 0;
+    glBindTexture(GL_TEXTURE_2D, (GLuint)texture);
+    glBindRenderbufferEXT(GL_RENDERBUFFER_EXT, (GLuint)renderbuffer);
+    glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, (GLuint)framebuffer);
+    printf("[*] %d render targets remade at %dx%d\n", remade, targetWidth, targetHeight);
+    fflush(stdout);
+    return remade;
 }

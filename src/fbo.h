@@ -1,5 +1,7 @@
 // Render targets: framebuffer objects with two RGBA16F colour textures and a 24-bit depth
 // renderbuffer. Owns the target table: 64 entries, indices in creation order, never freed.
+// A colour target made at the window's size follows the window: once a new window size has
+// held for a few frames, its storage is made again at that size (vlm_fboFollowWindow).
 #pragma once
 
 // Creates a width x height target (pixels); returns its index. Full table or an
@@ -22,3 +24,17 @@ void vlm_disableFBO(float red, float green, float blue);
 int vlm_loadDepthFBO(int width, int height);
 // Colour texture `which` (0 or 1) of a target (for tests and diagnostics).
 unsigned vlm_fboTexture(int index, int which);
+// A target's size in pixels (0 x 0 for an index never handed out).
+void vlm_fboSize(int index, int *width, int *height);
+
+// Frames a new window size must hold before the targets follow it, and the smallest side
+// (pixels) they follow: a drag does not remake them every frame, and a minimised or 1x1
+// window keeps the targets it has.
+enum { VLM_FBO_FOLLOW_FRAMES = 3, VLM_FBO_FOLLOW_FLOOR = 16 };
+// Called once per frame, before drawing, with the window's size in pixels. When that size has
+// held for VLM_FBO_FOLLOW_FRAMES calls (this one included) and is at least the floor, every
+// target that follows the window and differs from it is made again at it (each side capped at
+// what the GL allows): same index, same framebuffer, texture and renderbuffer names, new
+// storage in place of the old, contents undefined until drawn. Prints one "[*] " line when it
+// remakes; returns how many targets it remade. Leaves every binding as it found it.
+int vlm_fboFollowWindow(int width, int height);

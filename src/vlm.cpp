@@ -1,5 +1,6 @@
 // Framework runtime: start-up, command line, window and the 25 ms tick.
 #include "vlm.h"
+#include "fbo.h"
 #include "live.h"
 #include "system.h"
 #include "textures.h"
@@ -174,9 +175,11 @@ static void takeVideoRoad(void)
 static void (*DISPLAY)(void) = nullptr;
 
 // One frame in the window, then the screenshot asked for by key, at the size it was drawn at.
+// Before it, the render targets made at the window's size follow a size that has settled.
 static void windowFrame(void)
 {
     int width = (int)vlm_Get(VLM_GET_WIDTH), height = (int)vlm_Get(VLM_GET_HEIGHT);
+    vlm_fboFollowWindow(width, height);
     DISPLAY();
     vlm_frameDrawn(width, height);
 }

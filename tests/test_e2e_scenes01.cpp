@@ -1,8 +1,9 @@
 // End to end: the staged demo under the test's X display, in a small window. Capture mode
 // writes the frames of loading and scene 0; the silent clock with start scene 1 and the
 // screenshot key shows scene 1. A stage served only from data.vfile draws the same frames
-// as one served from loose files. With -live, shader and track files saved while frames are
-// captured change the next frame; without it they change nothing.
+// as one served from loose files, and a window made larger while loading the same frames as
+// one started at that size, once its render targets follow it. With -live, shader and track
+// files saved while frames are captured change the next frame; without it they change nothing.
 #include "e2e_demo.h"
 
 namespace {
@@ -67,7 +68,22 @@ int litInSky(const Picture &p)
 const int LOADING_FRAMES_320 = 16; // five stages, then the bar to 320 / 17
 const int FRAMES = 60;             // loading and the first second of scene 0
 
-TEST(Scenes01EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFilesAndDataVfile)
+// Captures frames 1..frames of a run started in a 160 x 90 window that is made 320 x 180 as
+// soon as it is shown, while the demo is loading.
+std::vector<Picture> captureFramesResizedWhileLoading(DemoRun &stage, int frames)
+{
+    stage.start({"-nf", "-w", "160", "-h", "90", "-c", "0", "-m"});
+    EXPECT_EQ(shell("xdotool search --sync --name vlm-framework windowsize --sync %1 320 180 "
+                    ">/dev/null 2>&1"), 0);
+    bool reached = stage.waitForFile("capture/" + std::to_string(frames + 1) + ".png", 280);
+    stage.terminate();
+    EXPECT_TRUE(reached) << stage.output();
+    std::vector<Picture> pictures;
+    for (int k = 1; k <= frames; k++) pictures.push_back(readPNG(stage.path("capture/" + std::to_string(k) + ".png")));
+    return pictures;
+}
+
+TEST(Scenes01EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFilesDataVfileAndAResizedWindow)
 {
     DemoRun loose(DemoRun::COPIED), packed(DemoRun::COPIED);
     ASSERT_EQ(shell("rm -f '" + loose.path("data.vfile") + "'"), 0);
@@ -88,6 +104,24 @@ TEST(Scenes01EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFiles
         identical += a[k].rgb == b[k].rgb;
     }
     EXPECT_EQ(identical, FRAMES) << "frames differ between loose files and data.vfile";
+
+    // A window made larger while loading: once the render targets are remade at its new size
+    // and both runs play, every frame is the one a run started at that size draws. (The
+    // loading bar grows with the width, so the two runs end loading at different frames.)
+    DemoRun resized;
+    std::vector<Picture> c = captureFramesResizedWhileLoading(resized, FRAMES);
+    std::string out = resized.output();
+    int remadeBefore = frameBefore(out, "render targets remade at 320x180");
+    int playingAfter = std::max(frameBefore(out, "sceneTime[6]"), LOADING_FRAMES_320);
+    EXPECT_GT(remadeBefore, 0) << out;
+    EXPECT_LT(std::max(remadeBefore, playingAfter), FRAMES - 30) << out;
+    std::string differing;
+    for (int k = std::max(remadeBefore, playingAfter) + 1; k < FRAMES && remadeBefore > 0; k++) {
+        EXPECT_EQ(c[k].width, 320) << "frame " << k + 1;
+        if (c[k].rgb != a[k].rgb) differing += " " + std::to_string(k + 1);
+    }
+    EXPECT_EQ(differing, "") << "frames unlike the native run's after the remake at frame "
+                             << remadeBefore + 1 << ", playback from frame " << playingAfter + 1;
 
     // Scene 0's frames, after the frame that first shows playback: lit, and moving.
     const Picture &early = a[LOADING_FRAMES_320 + 8], &late = a[FRAMES - 1];

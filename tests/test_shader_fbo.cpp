@@ -451,9 +451,10 @@ TEST_F(GLTest, TargetTexturesHoldValuesAboveOne)
     vlm_disableFBO(0, 0, 0);
 }
 
-// A target made at loading keeps its size when the window changes: a quad over the left
-// half of the view fills exactly the left half of the target whether the window is now
-// smaller or larger, and the window's own viewport comes back when the window is bound.
+// A target whose size is not the window's (one of another size, or one made at loading before
+// it follows a resize) is drawn whole: a quad over the left half of the view fills exactly the
+// left half of the target whether the window is now smaller or larger, and the window's own
+// viewport comes back when the window is bound.
 TEST_F(GLTest, ATargetIsDrawnWholeWhateverTheWindowSizeNow)
 {
     int target = vlm_loadFBO(64, 32);
@@ -487,6 +488,129 @@ TEST_F(GLTest, ATargetIsDrawnWholeWhateverTheWindowSizeNow)
         EXPECT_EQ(viewport[3], window / 2);
     }
     glViewport(0, 0, W, H);
+}
+
+// ------------------------------------------------------------------ targets following the window
+
+// Fragment program of a blur that goes by its source's own size, as the glow passes do.
+static const char *SIZED_BLUR_FRAG =
+    "#version 130\n"
+    "uniform sampler2D source;\n"
+    "void main() {\n"
+    "  vec2 uv = gl_TexCoord[0].st;\n"
+    "  vec2 d = vec2(1.0 / float(textureSize(source, 0).x), 0.0);\n"
+    "  gl_FragColor = 0.5 * texture2D(source, uv)\n"
+    "               + 0.25 * (texture2D(source, uv + d) + texture2D(source, uv - d));\n"
+    "}\n";
+
+// `texture` over the whole viewport, identity matrices.
+static void texturedQuad(unsigned texture)
+{
+    static const float corners[4][2] = {{0, 0}, {1, 0}, {1, 1}, {0, 1}};
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glColor3f(1, 1, 1);
+    glEnable(GL_TEXTURE_2D);
+    glBindTexture(GL_TEXTURE_2D, texture);
+    glBegin(GL_QUADS);
+    for (const float *c : corners) {
+        glTexCoord2f(c[0], c[1]);
+        glVertex2f(2 * c[0] - 1, 2 * c[1] - 1);
+    }
+    glEnd();
+    glDisable(GL_TEXTURE_2D);
+}
+
+// A frame's chain in small: thin wire lines in perspective into `scene`, blurred through
+// `program` into `blur`, shown over the window. The window's pixels, width x height RGB.
+static std::vector<unsigned char> chainFrame(int scene, int blur, int program, int width, int height)
+{
+    vlm_enableFBO(scene, 0, 0, 0);
+    glColor3f(1, 1, 1);
+    glBegin(GL_LINES);
+    for (int i = 0; i < 24; i++) {
+        float x = -2.0f + 0.17f * i;
+        glVertex3f(x, -1.5f, -3);
+        glVertex3f(x + 0.6f, 1.5f, -5);
+    }
+    glEnd();
+    unsigned picture = vlm_fboTexture(scene, 0);
+    vlm_enableFBO(blur, 0, 0, 0);
+    vlm_enableShader(program);
+    texturedQuad(picture);
+    vlm_disableShader();
+    vlm_disableFBO(0, 0, 0);
+    texturedQuad(vlm_fboTexture(blur, 0));
+    std::vector<unsigned char> rgb((size_t)width * height * 3);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, width, height, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return rgb;
+}
+
+static void expectSize(int index, int width, int height, const char *what)
+{
+    int w = -1, h = -1;
+    vlm_fboSize(index, &w, &h);
+    EXPECT_EQ(w, width) << what;
+    EXPECT_EQ(h, height) << what;
+}
+
+// Targets made at the window's size are made again at a new size once it has held for three
+// frames, under the same index and texture names; the chain then shows exactly what targets
+// made at that size from the start show. A drag (a new size every frame) and a 1x1 window
+// remake nothing; a target of another size never follows.
+TEST_F(GLTest, TargetsMadeAtTheWindowSizeFollowItOnceANewSizeHolds)
+{
+    writeFile("sized_blur.frag", SIZED_BLUR_FRAG);
+    int program = vlm_loadShader(nullptr, "sized_blur.frag");
+    vlm_handleResize(W / 2, H / 2); // loading in a small window
+    int scene = vlm_loadFBO(W / 2, H / 2), blur = vlm_loadFBO(W / 2, H / 2);
+    int fixed = vlm_loadFBO(64, 32);
+    unsigned sceneTexture = vlm_fboTexture(scene, 0), blurTexture = vlm_fboTexture(blur, 1);
+
+    vlm_handleResize(W, H); // then made larger
+    std::vector<unsigned char> stretched = chainFrame(scene, blur, program, W, H);
+    for (int frame = 0; frame < 6; frame++)
+        EXPECT_EQ(vlm_fboFollowWindow(W + frame % 2, H), 0) << "a drag, frame " << frame;
+    EXPECT_EQ(vlm_fboFollowWindow(W, H), 0);
+    EXPECT_EQ(vlm_fboFollowWindow(W, H), 0);
+    testing::internal::CaptureStdout();
+    EXPECT_GE(vlm_fboFollowWindow(W, H), 2) << "the third frame at the same size";
+    EXPECT_NE(testing::internal::GetCapturedStdout().find(" render targets remade at 320x180\n"),
+              std::string::npos);
+    EXPECT_EQ(vlm_fboFollowWindow(W, H), 0) << "nothing left to remake";
+    expectSize(scene, W, H, "scene target");
+    expectSize(blur, W, H, "blur target");
+    expectSize(fixed, 64, 32, "a target of another size");
+    EXPECT_EQ(vlm_fboTexture(scene, 0), sceneTexture);
+    EXPECT_EQ(vlm_fboTexture(blur, 1), blurTexture);
+    std::vector<unsigned char> remade = chainFrame(scene, blur, program, W, H);
+
+    int sceneNative = vlm_loadFBO(W, H), blurNative = vlm_loadFBO(W, H);
+    std::vector<unsigned char> native = chainFrame(sceneNative, blurNative, program, W, H);
+    int lit = 0;
+    for (unsigned char c : native) lit += c > 100;
+    EXPECT_GT(lit, W * H / 20) << "the lines are there";
+    EXPECT_TRUE(remade == native) << "after the remake, the picture of targets made at this size";
+    EXPECT_FALSE(stretched == native) << "before it, the small targets stretched";
+
+    for (int frame = 0; frame < 5; frame++) EXPECT_EQ(vlm_fboFollowWindow(1, 1), 0) << "1x1";
+    expectSize(scene, W, H, "kept through a 1x1 window");
+
+    vlm_handleResize(W / 2, H / 2); // and smaller again
+    for (int frame = 0; frame < 3; frame++) vlm_fboFollowWindow(W / 2, H / 2);
+    expectSize(scene, W / 2, H / 2, "scene target, smaller");
+    std::vector<unsigned char> smaller = chainFrame(scene, blur, program, W / 2, H / 2);
+    int sceneSmall = vlm_loadFBO(W / 2, H / 2), blurSmall = vlm_loadFBO(W / 2, H / 2);
+    EXPECT_TRUE(smaller == chainFrame(sceneSmall, blurSmall, program, W / 2, H / 2));
+
+    vlm_handleResize(W, H);
+    for (int frame = 0; frame < 3; frame++) vlm_fboFollowWindow(W, H);
+    EXPECT_TRUE(chainFrame(scene, blur, program, W, H) == native) << "back at the first size";
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
 TEST_F(GLTest, DepthTargetRecordsDepth)

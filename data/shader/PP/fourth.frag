@@ -7,8 +7,8 @@
 // per pixel. All reads here are at texel centres.
 uniform sampler2D source;     // the horizontal blur
 uniform sampler2D glowSource; // the picture, its alpha the glow
-uniform int Height;           // the window's height; the blur goes by its source's size instead,
-                              // which stays at the loading-time size when the window is resized
+uniform int Height;           // the window's height; the blur goes by its source's size, which
+                              // follows the window once a new size has held (the targets are remade)
 
 // The source `offset` (texture units) along the column at u, as a linear filter reads it;
 // the edge texel repeats rather than the texture wrapping round to the far side.

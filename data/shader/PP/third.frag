@@ -6,8 +6,8 @@
 // side taps lie on this pixel's row: each one is the mix of two texels of the row as a
 // linear filter would make it, from reads at texel centres (unfiltered, 2 instead of 4).
 uniform sampler2D source; // the picture, its alpha the glow; read at texel centres
-uniform int Width;        // the window's width; the blur goes by its source's size instead,
-                          // which stays at the loading-time size when the window is resized
+uniform int Width;        // the window's width; the blur goes by its source's size, which
+                          // follows the window once a new size has held (the targets are remade)
 
 vec3 bright(vec2 st)
 {
