@@ -7,6 +7,7 @@
 #include "video.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+#include <malloc.h>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
@@ -190,6 +191,10 @@ void vlm_init(int argc, char **argv, void (*display)(void))
     // Past a file size limit a write then fails with EFBIG and is reported like a full disk,
     // instead of the signal ending the demo.
     signal(SIGXFSZ, SIG_IGN);
+    // Render targets are remade when the window is resized, and a 2560x1600 colour texture is
+    // 33 MB: with glibc's threshold left to rise, freed textures stay in the heap and the
+    // memory held climbs with every large resize. Fixed, large blocks always go back.
+    mallopt(M_MMAP_THRESHOLD, 4 << 20);
     vlm_startOptions opts;
     vlm_scanOptions(argc, argv, &opts);
     if (opts.help) {
