@@ -12,6 +12,8 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <set>
@@ -153,14 +155,6 @@ struct Track {
     float at(long frame, int side) const { return pcm[size_t(2 * frame + side)] / 32768.0f; }
 };
 
-// Modification time in ns, -1 when the file is missing.
-long long mtimeOf(const std::string &path)
-{
-    struct stat st;
-    if (stat(path.c_str(), &st) != 0) return -1;
-    return st.st_mtim.tv_sec * 1000000000LL + st.st_mtim.tv_nsec;
-}
-
 uint32_t le(const unsigned char *p, int bytes)
 {
     uint32_t v = 0;
@@ -168,20 +162,29 @@ uint32_t le(const unsigned char *p, int bytes)
     return v;
 }
 
+// One run of the tool per test process, writing both the WAV of the render and an MP3 into a
+// stage of its own: the folder it wrote, or "" when the tool failed.
+const std::string &freshRender()
+{
+    static std::string stage;
+    if (!stage.empty()) return stage;
+    std::string dir = std::string(VLM_BINARY_DIR) + "/music-test";
+    std::string run = dir + "/run-" + std::to_string(getpid());
+    mkdir(dir.c_str(), 0755);
+    mkdir(run.c_str(), 0755);
+    mkdir((run + "/data").c_str(), 0755);
+    std::string cmd = "\"" VLM_BINARY_DIR "/tools/gen_music\" \"" + run + "\" --wav \"" + run +
+                      "/tune.wav\" > /dev/null";
+    EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
+    std::atexit([] { std::filesystem::remove_all(freshRender()); });
+    return stage = run;
+}
+
 const Track &renderedTrack()
 {
     static Track track;
     if (!track.pcm.empty()) return track;
-    std::string tool = std::string(VLM_BINARY_DIR) + "/tools/gen_music";
-    std::string dir = std::string(VLM_BINARY_DIR) + "/music-test";
-    std::string wav = dir + "/tune.wav";
-    if (mtimeOf(wav) <= mtimeOf(tool)) {
-        mkdir(dir.c_str(), 0755);
-        std::string tmp = wav + "." + std::to_string(getpid());
-        std::string cmd = "\"" + tool + "\" --wav \"" + tmp + "\" > /dev/null";
-        EXPECT_EQ(std::system(cmd.c_str()), 0) << cmd;
-        std::rename(tmp.c_str(), wav.c_str());
-    }
+    std::string wav = freshRender() + "/tune.wav";
     std::ifstream in(wav, std::ios::binary);
     std::vector<unsigned char> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
     if (bytes.size() < 44 || std::string(bytes.begin(), bytes.begin() + 4) != "RIFF" ||
@@ -736,17 +739,8 @@ TEST(MusicMp3, OurSoundLayerOpensItWithTheRenderedLength)
 
 TEST(MusicMp3, TheToolWritesTheSameBytesEveryTime)
 {
-    std::string stage = std::string(VLM_BINARY_DIR) + "/music-test/stage-" + std::to_string(getpid());
-    mkdir((std::string(VLM_BINARY_DIR) + "/music-test").c_str(), 0755);
-    mkdir(stage.c_str(), 0755);
-    mkdir((stage + "/data").c_str(), 0755);
-    std::string cmd = "\"" VLM_BINARY_DIR "/tools/gen_music\" \"" + stage + "\" > /dev/null";
-    ASSERT_EQ(std::system(cmd.c_str()), 0);
-    std::string fresh = readFile(stage + "/data/tune.mp3");
+    std::string fresh = readFile(freshRender() + "/data/tune.mp3");
     std::string staged = readFile(VLM_STAGE_DIR "/data/tune.mp3");
-    std::remove((stage + "/data/tune.mp3").c_str());
-    rmdir((stage + "/data").c_str());
-    rmdir(stage.c_str());
     EXPECT_GT(fresh.size(), 3000000u);
     EXPECT_TRUE(fresh == staged) << "sizes " << fresh.size() << " and " << staged.size();
 }

@@ -3,6 +3,7 @@
 // exactly at the first rendered sample and know the exact length.
 //   gen_music STAGE_DIR     writes STAGE_DIR/data/tune.mp3
 //   gen_music --wav FILE    writes the rendered track, before encoding, as a 16-bit WAV file
+//   gen_music STAGE_DIR --wav FILE   both from one render
 // Prints what it did and the CPU seconds it took; failures print "[!] ..." and exit with -1.
 #include "music.h"
 
@@ -92,29 +93,36 @@ int64_t fileSize(const std::string &path)
 
 int main(int argc, char **argv)
 {
-    bool wav = argc == 3 && std::string(argv[1]) == "--wav";
-    if (argc != 2 && !wav) {
-        printf("usage: gen_music STAGE_DIR | gen_music --wav FILE\n");
+    std::string stage, wav;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--wav" && i + 1 < argc) wav = argv[++i];
+        else if (stage.empty() && argv[i][0] != '-') stage = argv[i];
+        else stage = wav = "";  // anything else: usage
+    }
+    if (stage.empty() && wav.empty()) {
+        printf("usage: gen_music STAGE_DIR [--wav FILE] | gen_music --wav FILE\n");
         return -1;
     }
     std::string problem = score::checkScore(score::makeSections());
     if (!problem.empty()) fail("score: " + problem);
 
-    // The output is opened first, so that a stage it cannot write fails before the render.
-    std::string path = wav ? std::string(argv[2]) : std::string(argv[1]) + "/data/tune.mp3";
-    std::string tmp = wav ? path : path + ".new";
-    FILE *f = fopen(tmp.c_str(), wav ? "wb" : "w+b");
-    if (!f) fail("cannot write " + tmp);
+    // The outputs are opened first, so that a stage it cannot write fails before the render.
+    std::string mp3 = stage.empty() ? "" : stage + "/data/tune.mp3";
+    FILE *mp3File = mp3.empty() ? nullptr : fopen((mp3 + ".new").c_str(), "w+b");
+    if (!mp3.empty() && !mp3File) fail("cannot write " + mp3 + ".new");
+    FILE *wavFile = wav.empty() ? nullptr : fopen(wav.c_str(), "wb");
+    if (!wav.empty() && !wavFile) fail("cannot write " + wav);
 
     double t0 = cpuSeconds();
     std::vector<int16_t> pcm = music::toPcm16(music::renderTrack());
     double t1 = cpuSeconds();
-    if (wav) writeWav(f, path, pcm);
-    else writeMp3(f, path, pcm);
-    if (!wav && rename(tmp.c_str(), path.c_str()) != 0) fail("cannot write " + path);
+    if (wavFile) writeWav(wavFile, wav, pcm);
+    if (mp3File) writeMp3(mp3File, mp3, pcm);
+    if (mp3File && rename((mp3 + ".new").c_str(), mp3.c_str()) != 0) fail("cannot write " + mp3);
     double t2 = cpuSeconds();
-    printf("[gen_music] %.1f s of music: rendered in %.1f s, %s in %.1f s, %s is %" PRId64
-           " bytes\n", double(pcm.size() / 2) / music::kRate, t1 - t0, wav ? "written" : "encoded",
-           t2 - t1, path.c_str(), fileSize(path));
+    printf("[gen_music] %.1f s of music: rendered in %.1f s, written in %.1f s:%s%s\n",
+           double(pcm.size() / 2) / music::kRate, t1 - t0, t2 - t1,
+           mp3.empty() ? "" : (" " + mp3 + " (" + std::to_string(fileSize(mp3)) + " bytes)").c_str(),
+           wav.empty() ? "" : (" " + wav).c_str());
     return 0;
 }
