@@ -19,7 +19,7 @@ struct Library {
     std::vector<std::string> textures;
 };
 
-unsigned textureFromLibrary(void *context, const char *name)
+unsigned textureFromLibrary(void *context, std::string *, const char *name)
 {
     Library *library = (Library *)context;
     library->textures.push_back(name);
@@ -30,8 +30,10 @@ bool materialFromLibrary(void *context, const char *path, const char *name, OBJM
                          int firstTriangle, std::string *log, VlmParseOutcome *error)
 {
     const std::string &text = ((Library *)context)->files[path];
-    return mtlParse(path, text.data(), text.size(), name, material, firstTriangle, false,
-                    textureFromLibrary, context, log, error);
+    return mtlParse({.name = name, .material = material, .firstTriangle = firstTriangle,
+                     .loadTexture = textureFromLibrary, .textureContext = context, .log = log,
+                     .error = error},
+                    text.data(), text.size());
 }
 
 struct Parsed {
@@ -56,8 +58,10 @@ Parsed parseMtl(const std::string &text, const char *name, bool packed = false)
 {
     Parsed p;
     p.material = OBJMaterial();
-    p.ok = mtlParse("l.mtl", text.data(), text.size(), name, &p.material, 7, packed,
-                    textureFromLibrary, &p.library, &p.log, &p.error);
+    p.ok = mtlParse({.name = name, .material = &p.material, .firstTriangle = 7, .packed = packed,
+                     .loadTexture = textureFromLibrary, .textureContext = &p.library,
+                     .log = &p.log, .error = &p.error},
+                    text.data(), text.size());
     return p;
 }
 
