@@ -1,6 +1,7 @@
 // OBJ models and MTL materials: the line rules, materials, failures, both sources, drawing.
 #include "models_obj.h"
 #include "gl_context.h"
+#include "resource_files.h"
 #include <gd.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -78,21 +79,6 @@ std::string twoMaterialModel(const std::string &library)
 const char *TWO_MATERIALS_MTL = "newmtl Red\nNs 10\nKa 0.1 0 0\nKd 1 0 0\nKs 0.5 0.5 0.5\n"
                                 "illum 2\nnewmtl Blue\nKd 0 0 1\nd 0.5\nNi 1.45\n";
 
-void writeFile(const std::string &path, const std::string &bytes)
-{
-    mkdir(path.substr(0, path.rfind('/')).c_str(), 0755);
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string packedRecord(const std::string &name, const std::string &bytes)
-{
-    uLongf room = compressBound(bytes.size());
-    std::vector<unsigned char> packed(room);
-    compress(packed.data(), &room, (const Bytef *)bytes.data(), bytes.size());
-    return name + "[" + std::to_string(bytes.size()) + "][" + std::to_string(room) + "]" +
-           std::string((const char *)packed.data(), room);
-}
-
 // The tests run in a fresh directory whose data.vfile packs one model and its library;
 // it is removed at exit, also by death-test children that end through exit().
 std::string dir;
@@ -106,6 +92,7 @@ public:
         dir = pattern;
         atexit([] { std::filesystem::remove_all(dir); });
         ASSERT_EQ(chdir(pattern), 0);
+        ASSERT_EQ(mkdir("disk", 0755), 0);
         writeFile("./data.vfile", packedRecord("packed/thing.obj", twoMaterialModel("packed/thing.mtl")) +
                                       packedRecord("packed/thing.mtl", TWO_MATERIALS_MTL));
         writeFile("disk/thing.obj", twoMaterialModel("disk/thing.mtl"));
