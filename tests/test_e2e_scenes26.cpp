@@ -1,7 +1,10 @@
 // End to end: the staged demo on the silent clock in a small window under the test's X
 // display. One run seeks through the scenes: the screenshot key shows each scene a picture of
-// its own, and the demo ends by itself with status 0.
+// its own, and the demo ends by itself with status 0. Mesa's shader cache, counted at the
+// hand-over and after the scenes have been drawn, shows that the loading's warm-up built every
+// shader variant the scenes use.
 #include "e2e_demo.h"
+#include <filesystem>
 
 namespace {
 
@@ -13,16 +16,53 @@ void startSmall(DemoRun &demo, const std::vector<std::string> &args)
     demo.start(all);
 }
 
+// Mesa's shader cache in a fresh folder for the demos started while this lives: llvmpipe
+// stores each shader and each program-and-state variant it compiles there, one file apiece.
+// A scene that compiles anything when it is played adds files.
+class ShaderCache {
+public:
+    ShaderCache()
+    {
+        std::string pattern = std::string(VLM_BINARY_DIR) + "/shader-cache-XXXXXX";
+        dir = mkdtemp(&pattern[0]);
+        setenv("MESA_SHADER_CACHE_DIR", dir.c_str(), 1);
+        unsetenv("MESA_SHADER_CACHE_DISABLE");
+        unsetenv("MESA_DISK_CACHE_SINGLE_FILE");
+    }
+    ~ShaderCache()
+    {
+        unsetenv("MESA_SHADER_CACHE_DIR");
+        std::filesystem::remove_all(dir);
+    }
+    // Entries written so far (not those still being written, "*.tmp").
+    int entries() const
+    {
+        int n = 0;
+        for (const auto &e : std::filesystem::recursive_directory_iterator(dir))
+            n += e.is_regular_file() && e.path().extension() != ".tmp";
+        return n;
+    }
+
+private:
+    std::string dir;
+};
+
 } // namespace
 
 // One run visits every scene on a paused clock: paused, the frames go on being drawn while the
 // clock stands still, so each picture is taken at a known music time whatever the machine's
-// speed. Started at scene 1 and seeked back to 0 s, it also steps back into scene 0.
+// speed. Started at scene 1 and seeked back to 0 s, it also steps back into scene 0. No scene
+// compiles a shader variant the loading's warm-up had not already built (the start scene, drawn
+// in the frame of the hand-over itself, is the next test's).
 TEST(Scenes26EndToEnd, OneRunShowsEachScenesOwnPictureAndEndsByItselfWithStatusZero)
 {
+    ShaderCache cache;
     DemoRun demo;
     startSmall(demo, {"-s", "1"});
     ASSERT_TRUE(demo.waitForOutput("song start pos = 30000", 120)) << demo.output();
+    ASSERT_TRUE(demo.screenshot().ok()) << demo.output(); // a frame of scene 1 is complete
+    int warmedUp = cache.entries();
+    ASSERT_GT(warmedUp, 0) << "llvmpipe writes no shader cache: this run proves nothing";
     ASSERT_TRUE(demo.keys("space")) << "pause";
     demo.seek(-40, 20); // the clock stops at 0 however far it had run
     // Music times (s) past each scene's fade-in; the scenes begin at 0, 30, 45, 75, 82.5,
@@ -48,6 +88,27 @@ TEST(Scenes26EndToEnd, OneRunShowsEachScenesOwnPictureAndEndsByItselfWithStatusZ
     // on, it ends by itself.
     demo.seek(215 - clock, 20);
     ASSERT_TRUE(demo.screenshot().ok()) << "ended before 216 s\n" << demo.output();
+    // The warm-up at loading built every variant the scenes went on to draw with.
+    EXPECT_EQ(cache.entries(), warmedUp) << "variants compiled after the hand-over";
     ASSERT_TRUE(demo.keys("space")) << "play on";
     EXPECT_EQ(demo.waitForExit(120), 0) << demo.output();
+}
+
+// The start scene's first frame is drawn in the frame of the hand-over, where the warm-up's
+// last steps run too, so the run above cannot tell what scene 1 compiles: this run starts at
+// scene 0 and seeks into scene 1.
+TEST(Scenes26EndToEnd, SceneOneCompilesNothingTheWarmUpDidNot)
+{
+    ShaderCache cache;
+    DemoRun demo;
+    startSmall(demo, {});
+    ASSERT_TRUE(demo.waitForPlayback(120)) << demo.output();
+    ASSERT_TRUE(demo.screenshot().ok()) << demo.output(); // a frame of scene 0 is complete
+    int warmedUp = cache.entries();
+    ASSERT_GT(warmedUp, 0) << "llvmpipe writes no shader cache: this run proves nothing";
+    ASSERT_TRUE(demo.keys("space")) << "pause";
+    demo.seek(34, 20); // scene 1 begins at 30 s; a few seconds of scene 0 have been played
+    ASSERT_TRUE(demo.screenshot().ok()) << demo.output();
+    ASSERT_TRUE(demo.screenshot().ok()) << demo.output(); // more frames: the cache is written
+    EXPECT_EQ(cache.entries(), warmedUp) << "scene 1 compiled variants the warm-up did not";
 }
