@@ -3,7 +3,7 @@
 #include "fuzz_input.h"
 #include "models_obj.h"
 
-static unsigned countTexture(void *context, const char *name)
+static unsigned countTexture(void *context, std::string *, const char *name)
 {
     FUZZ_CHECK(strstr(name, ".png") || strstr(name, ".PNG"));
     return ++*(unsigned *)context;
@@ -16,9 +16,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     unsigned textures = 0;
     std::string log;
     VlmParseOutcome error;
-    bool packed = size > 0 && (data[size - 1] & 1);  // both message sets get exercised
-    if (!mtlParse("fuzz.mtl", (const char *)in.body, in.bodySize, in.name.c_str(), &material,
-                  3, packed, countTexture, &textures, &log, &error)) {
+    MtlParse parse;
+    parse.name = in.name.c_str();
+    parse.material = &material;
+    parse.firstTriangle = 3;
+    parse.packed = size > 0 && (data[size - 1] & 1);  // both message sets get exercised
+    parse.loadTexture = countTexture;
+    parse.textureContext = &textures;
+    parse.log = &log;
+    parse.error = &error;
+    if (!mtlParse(parse, (const char *)in.body, in.bodySize)) {
         FUZZ_CHECK(fuzzTaggedMessage(error.messages) && error.exitStatus == -1);
         return 0;
     }

@@ -8,14 +8,20 @@ static const char LIBRARY[] =
     "newmtl Red\nNs 10\nKa 0.1 0 0\nKd 1 0 0\nKs 0.5 0.5 0.5\nmap_Kd red.png\n"
     "newmtl Blue\nKd 0 0 1\nd 0.5\nNi 1.45\nbump blue_bump.png\nillum 2\n";
 
-static unsigned fakeTexture(void *, const char *) { return 7; }
+static unsigned fakeTexture(void *, std::string *, const char *) { return 7; }
 
 static bool materialFromLibrary(void *, const char *library, const char *name,
                                 OBJMaterial *material, int firstTriangle, std::string *log,
                                 VlmParseOutcome *error)
 {
-    return mtlParse(library, LIBRARY, sizeof LIBRARY - 1, name, material, firstTriangle, false,
-                    fakeTexture, nullptr, log, error);
+    MtlParse parse;
+    parse.name = name;
+    parse.material = material;
+    parse.firstTriangle = firstTriangle;
+    parse.loadTexture = fakeTexture;
+    parse.log = log;
+    parse.error = error;
+    return mtlParse(parse, LIBRARY, sizeof LIBRARY - 1);
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)

@@ -12,7 +12,6 @@
 #include <new>
 
 static const char *VFILE_PATH = "data.vfile";
-static const size_t HEADER_WINDOW = 128;  // bytes of a record that may hold name + sizes
 
 // One cached file: own copies of the name and of the inflated data.
 struct CacheEntry {
@@ -64,6 +63,20 @@ static bool readBracketedSize(const unsigned char *text, size_t end, size_t *at,
     if (i >= end || text[i] != ']') return false;
     *at = i + 1;
     *value = number;
+    return true;
+}
+
+bool vlm_io_readRecordHeader(const unsigned char *image, size_t imageSize, size_t recordStart,
+                             size_t nameLength, VlmRecordHeader *header)
+{
+    size_t windowEnd = recordStart + VLM_IO_HEADER_WINDOW;
+    if (windowEnd > imageSize) windowEnd = imageSize;
+    size_t cursor = recordStart + nameLength;
+    if (!readBracketedSize(image, windowEnd, &cursor, &header->plainSize) ||
+        !readBracketedSize(image, windowEnd, &cursor, &header->compressedSize))
+        return false;
+    if ((size_t)header->compressedSize > imageSize - cursor) return false;
+    header->dataOffset = cursor;
     return true;
 }
 
@@ -142,20 +155,14 @@ VlmRecordResult vlm_io_parseRecord(const unsigned char *image, size_t imageSize,
     }
     messages = "File " + std::string(name) + " found in " + VFILE_PATH + "\n";
 
-    // The name and both sizes must lie inside the record's first 128 bytes.
-    size_t windowEnd = (size_t)at + HEADER_WINDOW;
-    if (windowEnd > imageSize) windowEnd = imageSize;
-    size_t cursor = (size_t)at + strlen(name);
-    int64_t plainSize = 0, compressedSize = 0;
-    if (!readBracketedSize(image, windowEnd, &cursor, &plainSize) ||
-        !readBracketedSize(image, windowEnd, &cursor, &compressedSize))
-        return fatal(messages, "Unable to get sizes.\n");
-    if ((size_t)compressedSize > imageSize - cursor)
+    VlmRecordHeader header;
+    if (!vlm_io_readRecordHeader(image, imageSize, (size_t)at, strlen(name), &header))
         return fatal(messages, "Unable to get sizes.\n");
     // Deflate cannot expand more than about 1032:1; a larger claim is never allocated.
-    if (plainSize > compressedSize * 1040 + 64)
+    if (header.plainSize > header.compressedSize * 1040 + 64)
         return fatal(messages, "\nUnable to decompress\n");
-    return inflateRecord(messages, image + cursor, compressedSize, plainSize);
+    return inflateRecord(messages, image + header.dataOffset, header.compressedSize,
+                         header.plainSize);
 }
 
 // ------------------------------------------------------------------ cache

@@ -5,6 +5,7 @@
 // Also holds the outcome every parser hands its loader (messages, and the exit status).
 #pragma once
 #include <stddef.h>
+#include <stdint.h>
 #include <stdio.h>
 #include <sys/types.h>
 #include <string>
@@ -76,6 +77,24 @@ void vlm_reportOutcome(const VlmParseOutcome &outcome);
 // Byte offset of the first occurrence of `name` in the image, or -1. Positions are tried
 // from the start; only those where the whole name fits are tried.
 long vlm_io_findName(const unsigned char *image, size_t imageSize, const char *name);
+
+// Bytes at the start of a record that hold its name and sizes text; the sizes are looked for
+// only there.
+static const size_t VLM_IO_HEADER_WINDOW = 128;
+
+// Where a record's parts lie, as its header says.
+struct VlmRecordHeader {
+    int64_t plainSize = 0;       // bytes the record inflates to
+    int64_t compressedSize = 0;  // bytes of its zlib stream
+    size_t dataOffset = 0;       // where that stream starts in the image
+};
+
+// Reads the sizes text "[plain][compressed]" after a name of `nameLength` bytes that starts at
+// image[recordStart]: both sizes plain decimals (no sign, no leading zero, at most INT32_MAX)
+// ending inside the record's first VLM_IO_HEADER_WINDOW bytes, and the stream inside the
+// image. False when any of that fails; never reads outside the image.
+bool vlm_io_readRecordHeader(const unsigned char *image, size_t imageSize, size_t recordStart,
+                             size_t nameLength, VlmRecordHeader *header);
 
 // Outcome of looking `name` up in a packed file image; a fatal one ends the process with 0.
 struct VlmRecordResult : VlmParseOutcome {

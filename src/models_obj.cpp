@@ -320,116 +320,106 @@ static bool isPngName(const std::string &name)
 }
 
 // A map_Kd / map_bump / bump line inside the wanted block: the name, the PNG rule, the texture.
-static bool readTextureLine(const char *line, const char *format, bool colourMap, bool packed,
-                            ObjTextureLoader loadTexture, void *context, std::string *log,
-                            unsigned *texture, VlmParseOutcome *error)
+static bool readTextureLine(const MtlParse &parse, const char *line, const char *format,
+                            bool colourMap, unsigned *texture)
 {
-    if (colourMap && packed) *log += "colormap found!!!\n";
+    if (colourMap && parse.packed) *parse.log += "colormap found!!!\n";
     std::string name, message;
     if (!scanName(line, format, &name)) {
         appendf(&message, "[!] Couldn't read line into material (obj): \n%s\n", line);
-        return fail(error, message);
+        return fail(parse.error, message);
     }
     if (!isPngName(name)) {
         appendf(&message, "[!] Error loading texture %s, needs to be png (.PNG .png) (obj)",
                 name.c_str());
-        return fail(error, message);
+        return fail(parse.error, message);
     }
-    if (colourMap && packed) appendf(log, "loading colormap %s\n", name.c_str());
-    *texture = loadTexture(context, name.c_str());
+    if (colourMap && parse.packed) appendf(parse.log, "loading colormap %s\n", name.c_str());
+    *texture = parse.loadTexture(parse.textureContext, parse.log, name.c_str());
     return true;
 }
 
-// Scalars and colours, read on every line whether inside the block or not.
+// Scalars and colours, read on every line whether inside the block or not. Each row reads its
+// values into their own field and says whether the line gave all of them.
 struct MtlKey {
-    const char *key;     // substring that selects the line
-    const char *unless;  // substring that rules it out, or null
-    const char *format;  // sscanf form
-    int values;          // values the form must yield
-    const char *name;    // key name in the error message
+    const char *key;                             // substring that selects the line
+    const char *unless;                          // substring that rules it out, or null
+    const char *name;                            // key name in the error message
+    bool (*read)(const char *line, OBJMaterial *m);
 };
 
 static const MtlKey MTL_KEYS[] = {
-    {"Ns ", nullptr, "Ns %f", 1, "Ns"},
-    {"Ni ", nullptr, "Ni %f", 1, "Ni"},
-    {"d ", "Kd", "d %f", 1, "d"},
-    {"illum ", nullptr, "illum %d", 1, "illum"},
-    {"Ka ", nullptr, "Ka %f %f %f", 3, "Ka"},
-    {"Kd ", "map", "Kd %f %f %f", 3, "Kd"},
-    {"Ks ", nullptr, "Ks %f %f %f", 3, "Ks"},
+    {"Ns ", nullptr, "Ns",
+     [](const char *line, OBJMaterial *m) { return sscanf(line, "Ns %f", &m->shininess) == 1; }},
+    {"Ni ", nullptr, "Ni",
+     [](const char *line, OBJMaterial *m) {
+         return sscanf(line, "Ni %f", &m->opticalDensity) == 1;
+     }},
+    {"d ", "Kd", "d",
+     [](const char *line, OBJMaterial *m) { return sscanf(line, "d %f", &m->dissolve) == 1; }},
+    {"illum ", nullptr, "illum",
+     [](const char *line, OBJMaterial *m) { return sscanf(line, "illum %d", &m->illum) == 1; }},
+    {"Ka ", nullptr, "Ka",
+     [](const char *line, OBJMaterial *m) {
+         return sscanf(line, "Ka %f %f %f", &m->ambient[0], &m->ambient[1], &m->ambient[2]) == 3;
+     }},
+    {"Kd ", "map", "Kd",
+     [](const char *line, OBJMaterial *m) {
+         return sscanf(line, "Kd %f %f %f", &m->diffuse[0], &m->diffuse[1], &m->diffuse[2]) == 3;
+     }},
+    {"Ks ", nullptr, "Ks",
+     [](const char *line, OBJMaterial *m) {
+         return sscanf(line, "Ks %f %f %f", &m->specular[0], &m->specular[1],
+                       &m->specular[2]) == 3;
+     }},
 };
 
-static int scanMtlKey(int which, const char *line, OBJMaterial *m)
+static bool readMtlValues(const MtlParse &parse, const char *line)
 {
-    switch (which) {
-    case 0: return sscanf(line, MTL_KEYS[0].format, &m->shininess);
-    case 1: return sscanf(line, MTL_KEYS[1].format, &m->opticalDensity);
-    case 2: return sscanf(line, MTL_KEYS[2].format, &m->dissolve);
-    case 3: return sscanf(line, MTL_KEYS[3].format, &m->illum);
-    case 4: return sscanf(line, MTL_KEYS[4].format, &m->ambient[0], &m->ambient[1], &m->ambient[2]);
-    case 5: return sscanf(line, MTL_KEYS[5].format, &m->diffuse[0], &m->diffuse[1], &m->diffuse[2]);
-    default:
-        return sscanf(line, MTL_KEYS[6].format, &m->specular[0], &m->specular[1], &m->specular[2]);
-    }
-}
-
-static bool readMtlValues(const char *line, OBJMaterial *material, VlmParseOutcome *error)
-{
-    for (int i = 0; i < (int)(sizeof MTL_KEYS / sizeof MTL_KEYS[0]); i++) {
-        const MtlKey &k = MTL_KEYS[i];
+    for (const MtlKey &k : MTL_KEYS) {
         if (!contains(line, k.key) || (k.unless && contains(line, k.unless))) continue;
-        if (scanMtlKey(i, line, material) != k.values) {
+        if (!k.read(line, parse.material)) {
             std::string message;
             appendf(&message, "[!] Error loading %s value from line (obj)\n%s\n", k.name, line);
-            return fail(error, message);
+            return fail(parse.error, message);
         }
     }
     return true;
 }
 
-static bool readMtlTextures(const char *line, OBJMaterial *material, bool packed,
-                            ObjTextureLoader loadTexture, void *context, std::string *log,
-                            VlmParseOutcome *error)
+static bool readMtlTextures(const MtlParse &parse, const char *line)
 {
+    OBJMaterial *material = parse.material;
     if (contains(line, "map_Kd")) {
-        if (!readTextureLine(line, "map_Kd %s", true, packed, loadTexture, context, log,
-                             &material->colorMap, error))
-            return false;
+        if (!readTextureLine(parse, line, "map_Kd %s", true, &material->colorMap)) return false;
         material->textureFlags += 1;
     }
     const char *bumpFormat = nullptr;
     if (contains(line, "map_bump")) bumpFormat = "map_bump %s";
     else if (contains(line, "bump ") && !contains(line, "_bump ")) bumpFormat = "bump %s";
     if (bumpFormat) {
-        if (!readTextureLine(line, bumpFormat, false, packed, loadTexture, context, log,
-                             &material->bumpMap, error))
-            return false;
+        if (!readTextureLine(parse, line, bumpFormat, false, &material->bumpMap)) return false;
         material->textureFlags += 2;
     }
     return true;
 }
 
-bool mtlParse(const char *library, const char *bytes, size_t size, const char *name,
-              OBJMaterial *material, int firstTriangle, bool packed,
-              ObjTextureLoader loadTexture, void *context, std::string *log,
-              VlmParseOutcome *error)
+bool mtlParse(const MtlParse &parse, const char *bytes, size_t size)
 {
-    material->firstTriangle = firstTriangle;
-    material->textureFlags = 0;
-    if (packed) appendf(log, "[MODELS OBJ] loading material %s...\n", name);
+    parse.material->firstTriangle = parse.firstTriangle;
+    parse.material->textureFlags = 0;
+    if (parse.packed) appendf(parse.log, "[MODELS OBJ] loading material %s...\n", parse.name);
 
     bool inBlock = false;
     LineCursor cursor{bytes, size, 0, {}};
     while (cursor.next()) {
         const char *line = cursor.c_str();
         // Plain substring match: "Material" also matches "newmtl Material.001".
-        if (contains(line, name)) inBlock = true;
+        if (contains(line, parse.name)) inBlock = true;
         else if (contains(line, "newmtl") && inBlock) return true;
 
-        if (inBlock &&
-            !readMtlTextures(line, material, packed, loadTexture, context, log, error))
-            return false;
-        if (!readMtlValues(line, material, error)) return false;
+        if (inBlock && !readMtlTextures(parse, line)) return false;
+        if (!readMtlValues(parse, line)) return false;
     }
     return true;
 }
@@ -450,9 +440,9 @@ static void finishParse(std::string *log, bool ok, const VlmParseOutcome &error)
 }
 
 // Textures come from outside: what the parser said so far is printed first, keeping order.
-static unsigned loadTextureForParser(void *context, const char *name)
+static unsigned loadTextureForParser(void *, std::string *log, const char *name)
 {
-    printLog((std::string *)context);
+    printLog(log);
     return vlm_loadPNG(name);
 }
 
@@ -539,8 +529,10 @@ int loadMaterial_Compressed(const char *library, const char *name, OBJMaterial *
     }
     std::string log;
     VlmParseOutcome error;
-    bool ok = mtlParse(library, data, size, name, material, firstTriangle, true,
-                       loadTextureForParser, &log, &log, &error);
+    bool ok = mtlParse({.name = name, .material = material, .firstTriangle = firstTriangle,
+                        .packed = true, .loadTexture = loadTextureForParser, .log = &log,
+                        .error = &error},
+                       data, size);
     free(data);
     finishParse(&log, ok, error);
     return 1;
@@ -552,8 +544,9 @@ int loadMaterial_Native(const char *library, const char *name, OBJMaterial *mate
     VlmFile text = readDiskText(library);
     std::string log;
     VlmParseOutcome error;
-    bool ok = mtlParse(library, text.bytes, text.size, name, material, firstTriangle, false,
-                       loadTextureForParser, &log, &log, &error);
+    bool ok = mtlParse({.name = name, .material = material, .firstTriangle = firstTriangle,
+                        .loadTexture = loadTextureForParser, .log = &log, .error = &error},
+                       text.bytes, text.size);
     free(text.bytes);
     finishParse(&log, ok, error);
     return 1;

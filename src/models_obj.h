@@ -76,8 +76,9 @@ void vlm_renderOBJ(int id);
 
 // ---------------------------------------------------------------- parsers over bytes
 
-// Loads one texture for a material (vlm_loadPNG in the loaders); returns its GL name.
-typedef unsigned (*ObjTextureLoader)(void *context, const char *name);
+// Loads one texture for a material (vlm_loadPNG in the loaders); returns its GL name. *log holds
+// what the parser has said so far and not yet handed on (a loader that prints prints it first).
+typedef unsigned (*ObjTextureLoader)(void *context, std::string *log, const char *name);
 // Fills one material for a usemtl line. Appends what it prints to *log; on failure fills
 // *error and returns false.
 typedef bool (*ObjMaterialLoader)(void *context, const char *library, const char *name,
@@ -92,10 +93,19 @@ bool objParse(const char *path, const char *bytes, size_t size, OBJModel *model,
               ObjMaterialLoader loadMaterial, void *context, std::string *log,
               VlmParseOutcome *error);
 
-// Reads block `name` of the MTL text bytes[0..size) of `library` into *material (scalars and
-// colours from every line up to the end of the block). `packed` adds the packed-data messages.
-// Returns false with *error on a fatal line.
-bool mtlParse(const char *library, const char *bytes, size_t size, const char *name,
-              OBJMaterial *material, int firstTriangle, bool packed,
-              ObjTextureLoader loadTexture, void *context, std::string *log,
-              VlmParseOutcome *error);
+// One material lookup: which block is wanted, where its values go, and where the parser reports.
+struct MtlParse {
+    const char *name = nullptr;             // the material wanted (matched as a plain substring)
+    OBJMaterial *material = nullptr;        // filled from the library
+    int firstTriangle = 0;                  // stored in the material
+    bool packed = false;                    // the packed-data variant adds its own messages
+    ObjTextureLoader loadTexture = nullptr; // called for each map_Kd / map_bump / bump name
+    void *textureContext = nullptr;         // handed to loadTexture
+    std::string *log = nullptr;             // what loading prints, appended in order
+    VlmParseOutcome *error = nullptr;       // filled when a line is fatal
+};
+
+// Reads block `parse.name` of the MTL text bytes[0..size) into *parse.material (scalars and
+// colours from every line up to the end of the block). Returns false with *parse.error on a
+// fatal line.
+bool mtlParse(const MtlParse &parse, const char *bytes, size_t size);

@@ -182,13 +182,17 @@ public:
         return shell("xdotool search --sync --name vlm-framework windowfocus --sync key --delay " +
                      std::to_string(delayMs) + " " + names + " >/dev/null 2>&1") == 0;
     }
-    // Seeks the clock forward by `seconds` with the right arrow key.
-    void seekForward(int seconds)
+    // Seeks the clock by `seconds` with the arrow keys, one second a press: forward with the
+    // right arrow, back (when negative) with the left one.
+    void seek(int seconds, int delayMs = 100)
     {
         std::string names;
-        for (int i = 0; i < seconds; i++) names += " Right";
-        EXPECT_TRUE(keys(names));
+        for (int i = 0; i < std::abs(seconds); i++) names += seconds > 0 ? " Right" : " Left";
+        if (!names.empty()) {
+            EXPECT_TRUE(keys(names, delayMs));
+        }
     }
+    void seekForward(int seconds) { seek(seconds); }
     // Presses the screenshot key and reads screenshot.png once it holds a whole PNG.
     Picture screenshot()
     {

@@ -1,10 +1,12 @@
 // Test helper: a real full disk. A tmpfs of a few pages is mounted on a fresh folder for the
-// test (mounting needs root; tests skip without it) and filled to its last byte on request.
+// test (mounting needs root: tests skip when the mount is refused for want of it, and fail on
+// any other reason) and filled to its last byte on request.
 #pragma once
 #include <dirent.h>
 #include <errno.h>
 #include <fcntl.h>
 #include <stdlib.h>
+#include <string.h>
 #include <sys/mount.h>
 #include <unistd.h>
 #include <algorithm>
@@ -16,10 +18,18 @@ public:
     explicit FullDisk(int kilobytes = 64)
     {
         char pattern[] = "/tmp/vlm-fulldisk-XXXXXX";
-        if (!mkdtemp(pattern)) return;
+        if (!mkdtemp(pattern)) {
+            error_ = errno;
+            failure_ = "cannot make a folder in /tmp";
+            return;
+        }
         dir_ = pattern;
         std::string options = "size=" + std::to_string(kilobytes) + "k";
         mounted_ = mount("tmpfs", dir_.c_str(), "tmpfs", 0, options.c_str()) == 0;
+        if (!mounted_) {
+            error_ = errno;
+            failure_ = "cannot mount a tmpfs on " + dir_;
+        }
     }
     ~FullDisk()
     {
@@ -27,6 +37,10 @@ public:
         if (!dir_.empty()) rmdir(dir_.c_str());
     }
     bool mounted() const { return mounted_; }
+    // The mount was refused for want of the right to mount (not root): the machine's doing.
+    bool unprivileged() const { return !mounted_ && error_ == EPERM && !dir_.empty(); }
+    // Why there is no disk, with the system's reason.
+    std::string failure() const { return failure_ + ": " + strerror(error_); }
     const std::string &dir() const { return dir_; }
     std::string path(const std::string &name) const { return dir_ + "/" + name; }
 
@@ -64,4 +78,6 @@ public:
 private:
     std::string dir_;
     bool mounted_ = false;
+    int error_ = 0;
+    std::string failure_;
 };

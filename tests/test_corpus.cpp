@@ -6,6 +6,7 @@
 #include "io.h"
 #include "models.h"
 #include "models_obj.h"
+#include "resource_files.h"
 #include "textures.h"
 #include <dirent.h>
 #include <gmock/gmock.h>
@@ -210,15 +211,6 @@ std::string repeat(const std::string &s, int times)
 
 const std::string LONG = repeat("n", 10000);
 const std::string TRIANGLE = "v -1 -1 0\nv 1 -1 0\nv 1 1 0\nvn 0 0 1\n";
-
-std::string packedRecord(const std::string &name, const std::string &plain)
-{
-    uLongf size = compressBound(plain.size());
-    std::string out(size, '\0');
-    compress((Bytef *)&out[0], &size, (const Bytef *)plain.data(), plain.size());
-    out.resize(size);
-    return vlm_io_recordHeader(name.c_str(), plain.size(), size) + out;
-}
 
 // About 100 KB of mesh blocks, each claiming 90 000 vertices: every count fits the file, but
 // together they would ask for gigabytes.

@@ -63,7 +63,7 @@ struct ParseContext {
     std::vector<std::string> textureErrors;
 };
 
-unsigned decodeTexture(void *context, const char *name)
+unsigned decodeTexture(void *context, std::string *, const char *name)
 {
     auto *c = static_cast<ParseContext *>(context);
     std::string bytes = readFile(kStage + "/" + name);
@@ -78,8 +78,10 @@ bool readMaterial(void *context, const char *library, const char *name, OBJMater
 {
     std::string bytes = readFile(kStage + "/" + library);
     if (bytes.empty()) return vlm_parseFail(error, std::string("missing library ") + library);
-    return mtlParse(library, bytes.data(), bytes.size(), name, material, firstTriangle, false,
-                    decodeTexture, context, log, error);
+    return mtlParse({.name = name, .material = material, .firstTriangle = firstTriangle,
+                     .loadTexture = decodeTexture, .textureContext = context, .log = log,
+                     .error = error},
+                    bytes.data(), bytes.size());
 }
 
 struct Parsed {

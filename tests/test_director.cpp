@@ -232,6 +232,8 @@ TEST(SceneValues, SwingSitsAtItsClampsAndCrossesBetweenThem)
     EXPECT_FLOAT_EQ(swing(period - 1), 2.5f);       // cos = 1
     EXPECT_FLOAT_EQ(swing(period * 1.5f - 1), -2.5f); // cos = -1
     EXPECT_NEAR(swing(period * 0.25f - 1), 0, 1e-4);  // cos = 0
+    EXPECT_EQ(swing(-1), 2.5f);
+    EXPECT_NEAR(swing(-0.6f), 1.04619372f, 1e-6);     // between the clamps: 5 cos(1.36)
     int clamped = 0, samples = 1000;
     for (int k = 0; k < samples; k++) {
         float M = swing(k * period / samples);
@@ -247,12 +249,24 @@ TEST(SceneValues, RowsMoveAlongMinusZAndJumpBackOneSpacing)
         EXPECT_FLOAT_EQ(rowDistance(0, 24, 10, i), 10.0f * i);
         EXPECT_NEAR(rowDistance(0.25f, 24, 10, i), 10.0f * i + 6, 1e-4);
     }
-    // Negative scene times truncate toward zero: the shift lies in (-10, 0].
-    for (float t : {-0.1f, -0.25f, -1.0f, -2.9f}) {
-        float shift = rowDistance(t, 24, 10, 0);
-        EXPECT_GT(shift, -10.0f) << t;
-        EXPECT_LE(shift, 0.0f) << t;
-    }
+    // Negative scene times truncate toward zero: the shift lies in (-spacing, 0].
+    struct Rows { float speed; int spacing; } kinds[] = {{24, 10}, {35, 10}, {24, 4}};
+    for (Rows k : kinds)
+        for (float t = -3; t < 0; t += 0.01f) {
+            float shift = rowDistance(t, k.speed, k.spacing, 0);
+            EXPECT_GT(shift, -k.spacing) << t << " at " << k.speed << " per s";
+            EXPECT_LE(shift, 0.0f) << t << " at " << k.speed << " per s";
+        }
+    // The road (35 per s, 10 apart) and the tunnel (24 per s, 4 apart) at chosen times.
+    struct At { float t, speed; int spacing, row; float z; } at[] = {
+        {0, 35, 10, 3, 30},     {0.5f, 35, 10, 0, 7.5f},  {1, 35, 10, -2, -15},
+        {-0.25f, 35, 10, 0, -8.75f}, {-1, 35, 10, 0, -5}, {-2.9f, 35, 10, 1, 8.5f},
+        {0, 24, 4, -50, -200},  {0.1f, 24, 4, 0, 2.4f},   {-0.1f, 24, 4, 0, -2.4f},
+        {-1, 24, 4, 0, 0},      {-0.2f, 24, 4, 2, 7.2f},
+    };
+    for (const At &a : at)
+        EXPECT_NEAR(rowDistance(a.t, a.speed, a.spacing, a.row), a.z, 1e-4)
+            << a.t << " at " << a.speed << " per s, row " << a.row;
     // Across a jump every inner row has a neighbour that moved by exactly 24 units/s.
     for (float t : {0.4f, -0.45f}) {
         float dt = 0.03f;

@@ -3,6 +3,7 @@
 #include "gl_context.h"
 #include "camera.h"
 #include "vlm.h"
+#include "read_file.h"
 #include "test_mp3.h"
 #include "textures.h"
 #include <gd.h>
@@ -384,12 +385,6 @@ TEST(Editor, HeldWAndSMoveAlongTheLookDirectionEveryTick)
     EXPECT_VEC3_EQ(editRotation(), look.x, look.y, look.z);
 }
 
-static std::string readText(const std::string &path)
-{
-    std::ifstream in(path);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 TEST(Editor, EnterRecordsAKeyAtTheClockAndQWritesTheTrack)
 {
     editMode({1, 2, 3}, {0.1f, 0.2f, 0});
@@ -402,17 +397,17 @@ TEST(Editor, EnterRecordsAKeyAtTheClockAndQWritesTheTrack)
     vlm_handleKeypress(13, 0, 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[EDIT] Writing camera to " + path + "\n");
     const std::string first = "1234 1.000000 2.000000 3.000000 0.100000 0.200000 0.000000 \n";
-    EXPECT_EQ(readText(path), first);
+    EXPECT_EQ(readFile(path), first);
 
     vlm_handleKeypress('a', 0, 0);
     testing::internal::CaptureStdout();
     vlm_handleKeypress('q', 0, 0);  // writes, records nothing
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[EDIT] Writing camera to " + path + "\n");
-    EXPECT_EQ(readText(path), first);
+    EXPECT_EQ(readFile(path), first);
 
     SOUND_MUTE_TIMER = 2000;
     vlm_handleKeypress(13, 0, 0);
-    EXPECT_EQ(readText(path),
+    EXPECT_EQ(readFile(path),
               first + "2000 2.000000 2.000000 3.000000 0.100000 0.200000 0.000000 \n");
     EXPECT_FALSE(std::filesystem::exists(path + "~"));  // a new file has no old keys to keep
 }
@@ -440,7 +435,7 @@ TEST(Editor, AnAuthorsTrackIsKeptInABackupBeforeTheFirstWriteAndOnlyThen)
               "[!] Could not save " + backup + ": Is a directory. The file on disk is as it was.\n"
               "[EDIT] Not writing over " + path + " while its keys are kept nowhere else; the new "
               "keys are still here: press q to try again\n");
-    EXPECT_EQ(readText(path), author);
+    EXPECT_EQ(readFile(path), author);
 
     std::filesystem::remove(backup);
     testing::internal::CaptureStdout();
@@ -448,18 +443,18 @@ TEST(Editor, AnAuthorsTrackIsKeptInABackupBeforeTheFirstWriteAndOnlyThen)
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[EDIT] Writing camera to " + path +
                                                           " (its old keys are kept in " + backup +
                                                           ")\n");
-    EXPECT_EQ(readText(backup), author);
+    EXPECT_EQ(readFile(backup), author);
     const std::string first = "30500 1.000000 2.000000 3.000000 0.100000 0.200000 0.000000 \n";
-    EXPECT_EQ(readText(path), first);
+    EXPECT_EQ(readFile(path), first);
 
     // Later writes of the session replace the file and leave the backup as it was made.
     SOUND_MUTE_TIMER = 31500;
     testing::internal::CaptureStdout();
     vlm_handleKeypress(13, 0, 0);
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "[EDIT] Writing camera to " + path + "\n");
-    EXPECT_EQ(readText(path),
+    EXPECT_EQ(readFile(path),
               first + "31500 1.000000 2.000000 3.000000 0.100000 0.200000 0.000000 \n");
-    EXPECT_EQ(readText(backup), author);
+    EXPECT_EQ(readFile(backup), author);
     vlm_camera_useTrack(0, VLM_EDIT_CAMERA_TRACK[0]);
 }
 

@@ -1,6 +1,7 @@
 // OBJ models and MTL materials: the line rules, materials, failures, both sources, drawing.
 #include "models_obj.h"
 #include "gl_context.h"
+#include "resource_files.h"
 #include <gd.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -19,7 +20,7 @@ struct Library {
     std::vector<std::string> textures;
 };
 
-unsigned textureFromLibrary(void *context, const char *name)
+unsigned textureFromLibrary(void *context, std::string *, const char *name)
 {
     Library *library = (Library *)context;
     library->textures.push_back(name);
@@ -30,8 +31,10 @@ bool materialFromLibrary(void *context, const char *path, const char *name, OBJM
                          int firstTriangle, std::string *log, VlmParseOutcome *error)
 {
     const std::string &text = ((Library *)context)->files[path];
-    return mtlParse(path, text.data(), text.size(), name, material, firstTriangle, false,
-                    textureFromLibrary, context, log, error);
+    return mtlParse({.name = name, .material = material, .firstTriangle = firstTriangle,
+                     .loadTexture = textureFromLibrary, .textureContext = context, .log = log,
+                     .error = error},
+                    text.data(), text.size());
 }
 
 struct Parsed {
@@ -56,8 +59,10 @@ Parsed parseMtl(const std::string &text, const char *name, bool packed = false)
 {
     Parsed p;
     p.material = OBJMaterial();
-    p.ok = mtlParse("l.mtl", text.data(), text.size(), name, &p.material, 7, packed,
-                    textureFromLibrary, &p.library, &p.log, &p.error);
+    p.ok = mtlParse({.name = name, .material = &p.material, .firstTriangle = 7, .packed = packed,
+                     .loadTexture = textureFromLibrary, .textureContext = &p.library,
+                     .log = &p.log, .error = &p.error},
+                    text.data(), text.size());
     return p;
 }
 
@@ -74,21 +79,6 @@ std::string twoMaterialModel(const std::string &library)
 const char *TWO_MATERIALS_MTL = "newmtl Red\nNs 10\nKa 0.1 0 0\nKd 1 0 0\nKs 0.5 0.5 0.5\n"
                                 "illum 2\nnewmtl Blue\nKd 0 0 1\nd 0.5\nNi 1.45\n";
 
-void writeFile(const std::string &path, const std::string &bytes)
-{
-    mkdir(path.substr(0, path.rfind('/')).c_str(), 0755);
-    std::ofstream(path, std::ios::binary) << bytes;
-}
-
-std::string packedRecord(const std::string &name, const std::string &bytes)
-{
-    uLongf room = compressBound(bytes.size());
-    std::vector<unsigned char> packed(room);
-    compress(packed.data(), &room, (const Bytef *)bytes.data(), bytes.size());
-    return name + "[" + std::to_string(bytes.size()) + "][" + std::to_string(room) + "]" +
-           std::string((const char *)packed.data(), room);
-}
-
 // The tests run in a fresh directory whose data.vfile packs one model and its library;
 // it is removed at exit, also by death-test children that end through exit().
 std::string dir;
@@ -102,6 +92,7 @@ public:
         dir = pattern;
         atexit([] { std::filesystem::remove_all(dir); });
         ASSERT_EQ(chdir(pattern), 0);
+        ASSERT_EQ(mkdir("disk", 0755), 0);
         writeFile("./data.vfile", packedRecord("packed/thing.obj", twoMaterialModel("packed/thing.mtl")) +
                                       packedRecord("packed/thing.mtl", TWO_MATERIALS_MTL));
         writeFile("disk/thing.obj", twoMaterialModel("disk/thing.mtl"));

@@ -53,7 +53,7 @@ static bool makeRecord(Entry *entry, std::string *error)
     }
     packed.resize(packedSize);
     std::string header = vlm_io_recordHeader(entry->name.c_str(), plain.size(), packed.size());
-    if (header.size() > 128 || plain.size() > 0x7fffffffu) {
+    if (header.size() > VLM_IO_HEADER_WINDOW || plain.size() > 0x7fffffffu) {
         *error = entry->name + ": name and sizes do not fit the 128-byte record header";
         return false;
     }
@@ -219,41 +219,21 @@ struct Listed {
     int64_t plainSize, compressedSize;
 };
 
-// Reads "[digits]" at bytes[*at..end), at most INT32_MAX as the reader takes; advances past it.
-static bool readSize(const Bytes &bytes, size_t end, size_t *at, int64_t *value)
-{
-    size_t i = *at;
-    if (i >= end || bytes[i] != '[') return false;
-    int64_t number = 0;
-    size_t first = ++i;
-    while (i < end && bytes[i] >= '0' && bytes[i] <= '9') {
-        number = number * 10 + (bytes[i++] - '0');
-        if (number > INT32_MAX) return false;
-    }
-    if (i == first || i >= end || bytes[i] != ']') return false;
-    *at = i + 1;
-    *value = number;
-    return true;
-}
-
-// Walks the records one after another: the name is what precedes the first
-// "[digits][digits]" of the 128-byte window.
+// Walks the records one after another: the name is what precedes the first sizes text that
+// the reader would accept within the record's header window.
 static bool walkRecords(const Bytes &image, std::vector<Listed> *records)
 {
     size_t offset = 0;
     while (offset < image.size()) {
-        size_t end = std::min(image.size(), offset + 128);
+        size_t windowEnd = std::min(image.size(), offset + VLM_IO_HEADER_WINDOW);
         bool found = false;
-        for (size_t b = offset + 1; b < end && !found; b++) {
-            size_t at = b;
-            Listed record = {offset, "", 0, 0};
-            if (!readSize(image, end, &at, &record.plainSize) ||
-                !readSize(image, end, &at, &record.compressedSize))
+        for (size_t nameLength = 1; offset + nameLength < windowEnd && !found; nameLength++) {
+            VlmRecordHeader header;
+            if (!vlm_io_readRecordHeader(image.data(), image.size(), offset, nameLength, &header))
                 continue;
-            if ((size_t)record.compressedSize > image.size() - at) return false;
-            record.name.assign((const char *)image.data() + offset, b - offset);
-            records->push_back(record);
-            offset = at + (size_t)record.compressedSize;
+            std::string name((const char *)image.data() + offset, nameLength);
+            records->push_back({offset, name, header.plainSize, header.compressedSize});
+            offset = header.dataOffset + (size_t)header.compressedSize;
             found = true;
         }
         if (!found) return false;
