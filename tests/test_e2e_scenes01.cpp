@@ -8,10 +8,17 @@
 
 namespace {
 
-// Captures frames 1..frames of a 320 x 180 run from the start.
-std::vector<Picture> captureFrames(DemoRun &stage, int frames)
+// Captures frames 1..frames of a 320 x 180 run from the start; with `resizedWhileLoading`, the
+// run starts in a 160 x 90 window that is made 320 x 180 as soon as it is shown.
+std::vector<Picture> captureFrames(DemoRun &stage, int frames, bool resizedWhileLoading = false)
 {
-    stage.start({"-nf", "-w", "320", "-h", "180", "-c", "0", "-m"});
+    if (resizedWhileLoading) {
+        stage.start({"-nf", "-w", "160", "-h", "90", "-c", "0", "-m"});
+        EXPECT_EQ(shell("xdotool search --sync --name vlm-framework windowsize --sync %1 320 180 "
+                        ">/dev/null 2>&1"), 0);
+    } else {
+        stage.start({"-nf", "-w", "320", "-h", "180", "-c", "0", "-m"});
+    }
     bool reached = stage.waitForFile("capture/" + std::to_string(frames + 1) + ".png", 280);
     stage.terminate();
     EXPECT_TRUE(reached) << stage.output();
@@ -68,21 +75,6 @@ int litInSky(const Picture &p)
 const int LOADING_FRAMES_320 = 16; // five stages, then the bar to 320 / 17
 const int FRAMES = 60;             // loading and the first second of scene 0
 
-// Captures frames 1..frames of a run started in a 160 x 90 window that is made 320 x 180 as
-// soon as it is shown, while the demo is loading.
-std::vector<Picture> captureFramesResizedWhileLoading(DemoRun &stage, int frames)
-{
-    stage.start({"-nf", "-w", "160", "-h", "90", "-c", "0", "-m"});
-    EXPECT_EQ(shell("xdotool search --sync --name vlm-framework windowsize --sync %1 320 180 "
-                    ">/dev/null 2>&1"), 0);
-    bool reached = stage.waitForFile("capture/" + std::to_string(frames + 1) + ".png", 280);
-    stage.terminate();
-    EXPECT_TRUE(reached) << stage.output();
-    std::vector<Picture> pictures;
-    for (int k = 1; k <= frames; k++) pictures.push_back(readPNG(stage.path("capture/" + std::to_string(k) + ".png")));
-    return pictures;
-}
-
 TEST(Scenes01EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFilesDataVfileAndAResizedWindow)
 {
     DemoRun loose(DemoRun::COPIED), packed(DemoRun::COPIED);
@@ -109,7 +101,7 @@ TEST(Scenes01EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFiles
     // and both runs play, every frame is the one a run started at that size draws. (The
     // loading bar grows with the width, so the two runs end loading at different frames.)
     DemoRun resized;
-    std::vector<Picture> c = captureFramesResizedWhileLoading(resized, FRAMES);
+    std::vector<Picture> c = captureFrames(resized, FRAMES, true);
     std::string out = resized.output();
     int remadeBefore = frameBefore(out, "render targets remade at 320x180");
     int playingAfter = std::max(frameBefore(out, "sceneTime[6]"), LOADING_FRAMES_320);
