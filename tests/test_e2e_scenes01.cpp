@@ -74,6 +74,7 @@ int litInSky(const Picture &p)
 
 const int LOADING_FRAMES_320 = 16; // five stages, then the bar to 320 / 17
 const int FRAMES = 60;             // loading and the first second of scene 0
+const int RESIZED_FRAMES = 160;    // room for a resize that lands late on a busy machine
 
 TEST(Scenes01EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFilesDataVfileAndAResizedWindow)
 {
@@ -83,7 +84,9 @@ TEST(Scenes01EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFiles
                     "' '" + packed.path("data/textures") + "'"), 0);
     ASSERT_FALSE(readFile(packed.path("data.vfile")).empty());
 
-    std::vector<Picture> a = captureFrames(loose, FRAMES);
+    // The native run goes on longer: the resized run below is compared with it wherever its
+    // remake lands, which the X server's timing decides.
+    std::vector<Picture> a = captureFrames(loose, RESIZED_FRAMES);
     std::vector<Picture> b = captureFrames(packed, FRAMES);
     EXPECT_NE(loose.output().find("sceneTime[6] = 66.000000"), std::string::npos) << loose.output();
 
@@ -101,14 +104,15 @@ TEST(Scenes01EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFiles
     // and both runs play, every frame is the one a run started at that size draws. (The
     // loading bar grows with the width, so the two runs end loading at different frames.)
     DemoRun resized;
-    std::vector<Picture> c = captureFrames(resized, FRAMES, true);
+    std::vector<Picture> c = captureFrames(resized, RESIZED_FRAMES, true);
     std::string out = resized.output();
     int remadeBefore = frameBefore(out, "render targets remade at 320x180");
     int playingAfter = std::max(frameBefore(out, "sceneTime[6]"), LOADING_FRAMES_320);
     EXPECT_GT(remadeBefore, 0) << out;
-    EXPECT_LT(std::max(remadeBefore, playingAfter), FRAMES - 30) << out;
+    EXPECT_LT(std::max(remadeBefore, playingAfter), RESIZED_FRAMES - 10) << out;
     std::string differing;
-    for (int k = std::max(remadeBefore, playingAfter) + 1; k < FRAMES && remadeBefore > 0; k++) {
+    for (int k = std::max(remadeBefore, playingAfter) + 1; k < RESIZED_FRAMES && remadeBefore > 0;
+         k++) {
         EXPECT_EQ(c[k].width, 320) << "frame " << k + 1;
         if (c[k].rgb != a[k].rgb) differing += " " + std::to_string(k + 1);
     }
