@@ -17,12 +17,11 @@
 
 static const float PLANE_CELL = 0.3f;  // the plane's cell size, also sent as "intensity"
 
-// The plane: the ground of PLANE_CELL cells in runs of 64 along z. Its vertex program lifts
-// it by at most 0.5: its runs' boxes grow by that.
+// The plane: the ground of PLANE_CELL cells in runs of 64 along z. Its vertex program leaves
+// the cells where they lie.
 GridRecording scene0_plane = {.settings = {.x0 = -100, .x1 = 100, .xStep = PLANE_CELL,
                                            .z0 = -100, .z1 = 100, .zStep = PLANE_CELL,
-                                           .size = PLANE_CELL, .runQuads = 64,
-                                           .grow = {0, 0.5f, 0}}};
+                                           .size = PLANE_CELL, .runQuads = 64}};
 Scene0Ids scene0;
 
 static void load(void)

@@ -1,8 +1,10 @@
-// Quad batches: recorded once, drawn by index from GL buffers, culled by runs.
-// Drawing allocates nothing after the first draw.
+// Quad batches: recorded once, drawn by index from GL buffers, culled by runs, and on a
+// software GL by quads that cover no pixel centre.
 #include "quad_batch.h"
+#include "pixel_cull.h"
 #include "view_cull.h"
 #include <GL/glew.h>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -27,6 +29,17 @@ struct QuadBatch {
     // Per draw: the index offsets and counts of the visible stretches (reused).
     std::vector<const void *> offsets;
     std::vector<GLsizei> counts;
+    // Pixel culling (a batch whose vertices stay where they were recorded, on a software GL):
+    // the corners and indices kept in memory, and per draw the window positions and the
+    // indices of the primitives that may light a pixel, streamed to `keptBuffer`.
+    bool pixelCull;
+    int plainDraws; // draws left before the test is tried again, after one that did not pay
+    std::vector<float> corners;
+    std::vector<uint32_t> indices;
+    float maxAbs[3];
+    std::vector<WindowCorner> window;
+    std::vector<uint32_t> kept;
+    GLuint keptBuffer;
 };
 
 static QuadBatch BATCHES[BATCH_CAPACITY];
@@ -122,6 +135,18 @@ static void cutRuns(QuadBatch &b, int runQuads, const float grow[3])
     }
 }
 
+static void keepForPixelCull(QuadBatch &b, const std::vector<float> &corners,
+                             const std::vector<uint32_t> &indices)
+{
+    b.corners = corners;
+    b.indices = indices;
+    for (int k = 0; k < 3; k++) b.maxAbs[k] = 0;
+    for (size_t i = 0; i < corners.size(); i++)
+        b.maxAbs[i % 3] = fmaxf(b.maxAbs[i % 3], fabsf(corners[i]));
+    b.window.resize(corners.size() / 3);
+    glGenBuffers(1, &b.keptBuffer);
+}
+
 void vlm_quadBatchEnd(int batch, int runQuads, const float grow[3])
 {
     QuadBatch &b = batchOf(batch, "vlm_quadBatchEnd");
@@ -131,6 +156,8 @@ void vlm_quadBatchEnd(int batch, int runQuads, const float grow[3])
     shareCorners(b.recorded, corners, indices);
     cutRuns(b, runQuads, grow);
     std::vector<float>().swap(b.recorded);
+    b.pixelCull = grow[0] == 0 && grow[1] == 0 && grow[2] == 0 && vlm_pixelCullWanted();
+    if (b.pixelCull) keepForPixelCull(b, corners, indices);
     glGenBuffers(1, &b.vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(corners.size() * sizeof(float)), corners.data(),
@@ -184,9 +211,57 @@ static void drawStretches(const QuadBatch &b, GLuint indexBuffer, GLenum mode)
     glBindBuffer(GL_ARRAY_BUFFER, 0);
 }
 
+// Fills b.kept with the indices of the quads of the visible runs that may cover a pixel
+// centre, in recorded order; returns how many quads it kept. When it kept more than three in
+// four of the visible quads, the test cost more than it saved (a quad's test costs about a
+// tenth of its setup), and the next PLAIN_DRAWS draws of the batch go without it.
+static const int PLAIN_DRAWS = 64;
+static int keepCovering(QuadBatch &b)
+{
+    WindowView view;
+    vlm_windowViewCurrent(view, b.maxAbs);
+    b.kept.clear();
+    bool projected = false;
+    int sent = 0, visible = 0;
+    for (const QuadRun &run : b.runs) {
+        if (vlm_boxOutsideClip(view.clip, run.lo, run.hi)) continue;
+        if (!projected) {
+            vlm_projectCorners(view, b.corners.data(), b.window.size(), b.window.data());
+            projected = true;
+        }
+        sent += vlm_keepQuadsCoveringSamples(view, b.window.data(), &b.indices[run.firstIndex],
+                                             run.quads, b.kept);
+        visible += run.quads;
+    }
+    if (4 * sent > 3 * visible) b.plainDraws = PLAIN_DRAWS;
+    return sent;
+}
+
+// Streams b.kept and draws it as quads.
+static void drawKept(QuadBatch &b)
+{
+    glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.keptBuffer);
+    glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(b.kept.size() * sizeof(uint32_t)),
+                 b.kept.data(), GL_STREAM_DRAW);
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glVertexPointer(3, GL_FLOAT, 0, nullptr);
+    glDrawElements(GL_QUADS, (GLsizei)b.kept.size(), GL_UNSIGNED_INT, nullptr);
+    glDisableClientState(GL_VERTEX_ARRAY);
+    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
+    glBindBuffer(GL_ARRAY_BUFFER, 0);
+}
+
 int vlm_quadBatchDraw(int batch)
 {
     QuadBatch &b = batchOf(batch, "vlm_quadBatchDraw");
+    if (b.plainDraws > 0) {
+        b.plainDraws--;
+    } else if (b.pixelCull && vlm_pixelCullStateAllows()) {
+        int sent = keepCovering(b);
+        if (!b.kept.empty()) drawKept(b);
+        return sent;
+    }
     int sent = visibleStretches(b);
     if (sent > 0) drawStretches(b, b.indexBuffer, GL_QUADS);
     return sent;

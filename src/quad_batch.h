@@ -13,10 +13,15 @@ int vlm_quadBatchBegin(void);
 void vlm_quadBatchVertex(int batch, float x, float y, float z);
 // Ends recording: uploads the corners and indices, and cuts the quads into runs of `runQuads`
 // for culling. `grow` (object units per axis) widens every run's box on both sides, for
-// programs that move vertices by at most that much from where the loop put them.
+// programs that move vertices by at most that much from where the loop put them. A batch
+// with no growth on a software GL (src/pixel_cull.h) also keeps its corners in memory for
+// the pixel test below.
 void vlm_quadBatchEnd(int batch, int runQuads, const float grow[3]);
 // Draws the batch as GL_QUADS under the current state and transform, in recorded order,
-// without the runs wholly outside the view; returns the number of quads sent.
+// without the runs wholly outside the view; returns the number of quads sent. A batch kept
+// for the pixel test, drawn filled, also leaves out each quad that covers no pixel centre of
+// the viewport (its corners are projected and tested on the processor); where the test keeps
+// more than three quads in four, the batch's next 64 draws go without it.
 int vlm_quadBatchDraw(int batch);
 // Draws the same quads' outlines as GL_LINES, four edges per quad in recorded order, without
 // the runs wholly outside the view: the lines, pixels and order the quads give under

@@ -195,6 +195,10 @@ void vlm_init(int argc, char **argv, void (*display)(void))
     // 33 MB: with glibc's threshold left to rise, freed textures stay in the heap and the
     // memory held climbs with every large resize. Fixed, large blocks always go back.
     mallopt(M_MMAP_THRESHOLD, 4 << 20);
+    // The GL driver frees megabytes of per-frame data at every frame's end; given back to the
+    // system at once, they are faulted in again, page by page, in the next frame (a sixth of a
+    // software GL's drawing thread). Up to 32 MB free at the heap's top stay there.
+    mallopt(M_TRIM_THRESHOLD, 32 << 20);
     vlm_startOptions opts;
     vlm_scanOptions(argc, argv, &opts);
     if (opts.help) {

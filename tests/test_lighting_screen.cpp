@@ -20,6 +20,7 @@ protected:
     {
         // The staged font lives at tools/crounded.ttf of the stage.
         ASSERT_EQ(chdir(VLM_STAGE_DIR), 0);
+        setenv("VLM_PIXEL_CULL", "1", 1); // quad batches leave out quads that light no pixel
         vlmTestGLContext(W, H);
     }
     void SetUp() override
@@ -351,8 +352,13 @@ template <typename Corner> static int gridLoop(float cell, Corner corner)
     return quads;
 }
 
-static std::vector<unsigned char> frameAfter(void (*draw)(int), int batch, GLenum polygonMode)
+// The frame `draw` leaves, seen from `eye` towards (0, 0, 20) (default: from beside the grid,
+// most of which lies behind or beside the eye).
+static std::vector<unsigned char> frameAfter(void (*draw)(int), int batch, GLenum polygonMode,
+                                             const float eye[3] = nullptr)
 {
+    static const float BESIDE[3] = {12, 3, 12};
+    if (!eye) eye = BESIDE;
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glEnable(GL_DEPTH_TEST);
     glMatrixMode(GL_PROJECTION);
@@ -360,7 +366,7 @@ static std::vector<unsigned char> frameAfter(void (*draw)(int), int batch, GLenu
     gluPerspective(45, (double)W / H, 0.1, 200);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    gluLookAt(12, 3, 12, 0, 0, 20, 0, 1, 0); // most of the grid lies behind or beside the eye
+    gluLookAt(eye[0], eye[1], eye[2], 0, 0, 20, 0, 1, 0);
     glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
     glColor3f(0.2f, 0.9f, 0.6f);
     draw(batch);
@@ -376,6 +382,30 @@ static void drawImmediate(int)
     glBegin(GL_QUADS);
     gridLoop(0.7f, [](float x, float y, float z) { glVertex3f(x, y, z); });
     glEnd();
+}
+
+static void drawFineImmediate(int)
+{
+    glBegin(GL_QUADS);
+    gridLoop(0.25f, [](float x, float y, float z) { glVertex3f(x, y, z); });
+    glEnd();
+}
+
+// The grid of `cell` recorded into a new batch in runs of `runQuads`; its quads in `quads`.
+static int recordGrid(float cell, int runQuads, int &quads)
+{
+    int batch = vlm_quadBatchBegin();
+    quads = gridLoop(cell, [batch](float x, float y, float z) { vlm_quadBatchVertex(batch, x, y, z); });
+    const float grow[3] = {0, 0, 0};
+    vlm_quadBatchEnd(batch, runQuads, grow);
+    return batch;
+}
+
+static size_t litBytes(const std::vector<unsigned char> &rgb)
+{
+    size_t lit = 0;
+    for (unsigned char c : rgb) lit += c > 0;
+    return lit;
 }
 
 static int SENT = 0;
@@ -405,12 +435,7 @@ TEST(QuadBatchDeathTest, ABadIdOrAFullTableSaysWhereAndEnds)
 
 TEST_F(Screen, QuadBatchDrawsTheLoopsQuadsAndOutlinesPixelForPixelAndLeavesOutWhatCannotBeSeen)
 {
-    int batch = vlm_quadBatchBegin();
-    int quads = gridLoop(0.7f, [batch](float x, float y, float z) {
-        vlm_quadBatchVertex(batch, x, y, z);
-    });
-    const float grow[3] = {0, 0, 0};
-    vlm_quadBatchEnd(batch, 16, grow);
+    int quads, batch = recordGrid(0.7f, 16, quads);
     EXPECT_EQ(quads, 86 * 86); // 0.7 accumulated in single precision: 86 steps, not 85.7
     EXPECT_EQ(vlm_quadBatchQuads(batch), quads);
     for (GLenum mode : {GL_FILL, GL_LINE}) {
@@ -419,9 +444,7 @@ TEST_F(Screen, QuadBatchDrawsTheLoopsQuadsAndOutlinesPixelForPixelAndLeavesOutWh
         EXPECT_TRUE(expected == drawn) << (mode == GL_FILL ? "filled" : "as lines");
         EXPECT_GT(SENT, 0);
         EXPECT_LT(SENT, quads / 2); // the runs behind the eye were not sent
-        size_t lit = 0;
-        for (unsigned char c : drawn) lit += c > 0;
-        EXPECT_GT(lit, drawn.size() / 20); // and the grid is on screen
+        EXPECT_GT(litBytes(drawn), drawn.size() / 20); // and the grid is on screen
     }
     // The outlines as lines are the quads under the line polygon mode, whatever that mode is.
     std::vector<unsigned char> outlines = frameAfter(drawImmediate, batch, GL_LINE);
@@ -430,5 +453,25 @@ TEST_F(Screen, QuadBatchDrawsTheLoopsQuadsAndOutlinesPixelForPixelAndLeavesOutWh
         EXPECT_GT(SENT, 0);
         EXPECT_LT(SENT, quads / 2);
     }
+    glDisable(GL_DEPTH_TEST);
+}
+
+// On a software GL a batch leaves out the quads that cover no pixel centre: a grid of cells
+// smaller than a pixel, seen whole from afar and low, is drawn from a fraction of its quads,
+// and not a pixel differs from the grid sent whole, over the whole window and in a viewport
+// off the window's corner.
+TEST_F(Screen, QuadBatchLeavesOutQuadsThatCoverNoPixelCentreWithoutChangingAPixel)
+{
+    int quads, batch = recordGrid(0.25f, 64, quads);
+    const float afar[3] = {0, 14, 100};
+    for (int offset : {0, 1}) {
+        if (offset) glViewport(7, 5, W - 20, H - 11);
+        std::vector<unsigned char> expected = frameAfter(drawFineImmediate, batch, GL_FILL, afar);
+        std::vector<unsigned char> drawn = frameAfter(drawBatch, batch, GL_FILL, afar);
+        EXPECT_TRUE(expected == drawn) << (offset ? "in the offset viewport" : "in the window");
+        EXPECT_LT(SENT, quads / 3);
+        EXPECT_GT(litBytes(drawn), drawn.size() / 50);
+    }
+    glViewport(0, 0, W, H);
     glDisable(GL_DEPTH_TEST);
 }
