@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 #include <vector>
 
 static const int BATCH_CAPACITY = 64;
@@ -135,15 +136,16 @@ static void cutRuns(QuadBatch &b, int runQuads, const float grow[3])
     }
 }
 
-static void keepForPixelCull(QuadBatch &b, const std::vector<float> &corners,
-                             const std::vector<uint32_t> &indices)
+// Keeps the uploaded corners and indices in memory for the pixel test.
+static void keepForPixelCull(QuadBatch &b, std::vector<float> &&corners,
+                             std::vector<uint32_t> &&indices)
 {
-    b.corners = corners;
-    b.indices = indices;
     for (int k = 0; k < 3; k++) b.maxAbs[k] = 0;
     for (size_t i = 0; i < corners.size(); i++)
         b.maxAbs[i % 3] = fmaxf(b.maxAbs[i % 3], fabsf(corners[i]));
     b.window.resize(corners.size() / 3);
+    b.corners = std::move(corners);
+    b.indices = std::move(indices);
     glGenBuffers(1, &b.keptBuffer);
 }
 
@@ -156,8 +158,6 @@ void vlm_quadBatchEnd(int batch, int runQuads, const float grow[3])
     shareCorners(b.recorded, corners, indices);
     cutRuns(b, runQuads, grow);
     std::vector<float>().swap(b.recorded);
-    b.pixelCull = grow[0] == 0 && grow[1] == 0 && grow[2] == 0 && vlm_pixelCullWanted();
-    if (b.pixelCull) keepForPixelCull(b, corners, indices);
     glGenBuffers(1, &b.vertexBuffer);
     glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
     glBufferData(GL_ARRAY_BUFFER, (GLsizeiptr)(corners.size() * sizeof(float)), corners.data(),
@@ -170,6 +170,8 @@ void vlm_quadBatchEnd(int batch, int runQuads, const float grow[3])
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
     b.offsets.reserve(b.runs.size());
     b.counts.reserve(b.runs.size());
+    b.pixelCull = grow[0] == 0 && grow[1] == 0 && grow[2] == 0 && vlm_pixelCullWanted();
+    if (b.pixelCull) keepForPixelCull(b, std::move(corners), std::move(indices));
 }
 
 // The visible runs as stretches of the index buffer: neighbouring visible runs join.
@@ -237,19 +239,15 @@ static int keepCovering(QuadBatch &b)
     return sent;
 }
 
-// Streams b.kept and draws it as quads.
+// Streams b.kept and draws it as quads, as one stretch.
 static void drawKept(QuadBatch &b)
 {
-    glBindBuffer(GL_ARRAY_BUFFER, b.vertexBuffer);
     glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, b.keptBuffer);
     glBufferData(GL_ELEMENT_ARRAY_BUFFER, (GLsizeiptr)(b.kept.size() * sizeof(uint32_t)),
                  b.kept.data(), GL_STREAM_DRAW);
-    glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, nullptr);
-    glDrawElements(GL_QUADS, (GLsizei)b.kept.size(), GL_UNSIGNED_INT, nullptr);
-    glDisableClientState(GL_VERTEX_ARRAY);
-    glBindBuffer(GL_ELEMENT_ARRAY_BUFFER, 0);
-    glBindBuffer(GL_ARRAY_BUFFER, 0);
+    b.offsets.assign(1, nullptr);
+    b.counts.assign(1, (GLsizei)b.kept.size());
+    drawStretches(b, b.keptBuffer, GL_QUADS);
 }
 
 int vlm_quadBatchDraw(int batch)
