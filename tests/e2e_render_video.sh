@@ -11,7 +11,7 @@ export TMPDIR=$tmp/frames; mkdir -p "$TMPDIR"
 
 # A short render: 12 frames at 160x96.
 "$src/scripts/render-video" "$stage" "$tmp/short.mp4" 160x96 --frames 12 2>"$tmp/log" \
-  || { cat "$tmp/log"; fail "short render failed"; }
+  || { code=$?; cat "$tmp/log"; fail "short render failed with status $code"; }
 probe() { ffprobe -v error -select_streams "$1" -show_entries "$2" -of csv=p=0 "$tmp/short.mp4"; }
 [ "$(probe v:0 stream=width,height)" = "160,96" ] || fail "size $(probe v:0 stream=width,height)"
 [ "$(probe v:0 stream=r_frame_rate)" = "40/1" ] || fail "rate $(probe v:0 stream=r_frame_rate)"
@@ -21,6 +21,18 @@ frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream
 [ "$(probe a:0 stream=codec_name)" = "aac" ] || fail "no AAC audio stream"
 [ "$(probe v:0 stream=codec_name)" = "h264" ] || fail "video is not H.264"
 [ -z "$(ls -A "$TMPDIR")" ] || fail "temporary frames left behind"
+
+# A short render whose demo has ended by the time the script reads its last frame (its pipe was
+# cut after those frames): the script is held while the demo renders them and ends.
+"$src/scripts/render-video" "$stage" "$tmp/late.mp4" 160x96 --frames 12 2>"$tmp/late.log" &
+late=$!
+until shown=$(ps --ppid $late -o pid=,args= | awk '/with-xvfb/ { print $1 }') && [ -n "$shown" ]; do
+  sleep 0.05; done
+kill -STOP $late
+until [ "$(ps -p "$shown" -o stat= | cut -c1)" = Z ]; do sleep 0.05; done
+kill -CONT $late
+wait $late || { cat "$tmp/late.log"; fail "a render whose demo ended first failed"; }
+[ -s "$tmp/late.mp4" ] || fail "a render whose demo ended first wrote no video"
 
 # The first frames are the loading screen: dark with a thin bright ribbon, nothing else.
 ffmpeg -v error -i "$tmp/short.mp4" -vf "select=eq(n\,2)" -vframes 1 -f rawvideo -pix_fmt gray \
@@ -37,8 +49,7 @@ PY
 set -m
 "$src/scripts/render-video" "$stage" "$tmp/cut.mp4" 160x96 2>/dev/null &
 pid=$!
-for _ in $(seq 1 100); do
-  ls "$TMPDIR"/*/frames.rgb >/dev/null 2>&1 && break; sleep 0.2; done
+until ls "$TMPDIR"/*/frames.rgb >/dev/null 2>&1 || ! kill -0 $pid 2>/dev/null; do sleep 0.1; done
 kill -INT -- -$pid; wait $pid; set +m
 [ ! -e "$tmp/cut.mp4" ] || fail "interrupted render left an output file"
 ls -A "$tmp" | grep -q partial && fail "interrupted render left a partial file"
