@@ -28,8 +28,11 @@ for f in velmor demo README.txt data.vfile data/tune.mp3 data/shader/post.frag \
   [ -s "$dir/$f" ] || fail "$f missing from the archive"
 done
 [ -d "$dir/capture" ] && [ -z "$(ls -A "$dir/capture")" ] || fail "no empty capture/"
-ldd "$dir/demo" | grep 'not found' && fail "the shipped demo misses libraries"
-ldd "$dir/demo" | grep -q "=> $dir/lib/libgd.so" || fail "the shipped demo does not take libgd from lib/"
+# Read whole before it is searched: a search that stops at its match cuts ldd off mid-output,
+# and under pipefail its broken pipe would fail the check.
+ldd "$dir/demo" > "$tmp/ldd.txt" || fail "ldd cannot read the shipped demo"
+grep 'not found' "$tmp/ldd.txt" && fail "the shipped demo misses libraries"
+grep -q "=> $dir/lib/libgd.so" "$tmp/ldd.txt" || fail "the shipped demo does not take libgd from lib/"
 
 # The run: as a viewer starts it, from another folder. The GL driver's shader cache goes to
 # this test's folder instead of the user's home (Mesa takes the home from the password file).
