@@ -137,6 +137,7 @@ public:
     }
 
     std::string path(const std::string &name) const { return dir + "/" + name; }
+    pid_t processId() const { return pid; }
     std::string output() const { return readFile(path("out.txt")); }
     bool running()
     {

@@ -42,8 +42,39 @@ public:
             n += e.is_regular_file() && e.path().extension() != ".tmp";
         return n;
     }
+    // Entries once the demo's cache writer has written all it was given: Mesa writes each
+    // entry on a thread of its own ("disk$") some time after the compile that made it, so a
+    // count taken at once can miss an entry still on its way.
+    int entriesWritten(const DemoRun &demo) const
+    {
+        int idle = 0;
+        for (int i = 0; idle < 2 && i < 3000; i++) { // the bound only catches a hang
+            idle = writerIdle(demo.processId()) ? idle + 1 : 0;
+            usleep(20000);
+        }
+        if (idle < 2) ADD_FAILURE() << "the demo's shader cache writer never went idle";
+        return entries();
+    }
 
 private:
+    // The writer is idle when it sleeps on its queue's condition (a futex) with nothing to do;
+    // a demo without one writes nothing.
+    static bool writerIdle(pid_t pid)
+    {
+        std::error_code error;
+        std::filesystem::directory_iterator tasks("/proc/" + std::to_string(pid) + "/task", error);
+        for (const auto &task : tasks) {
+            if (readFile(task.path() / "comm").find("disk$") == std::string::npos) continue;
+            std::string stat = readFile(task.path() / "stat");
+            size_t name_end = stat.rfind(')');
+            char state = name_end != std::string::npos && name_end + 2 < stat.size()
+                             ? stat[name_end + 2]
+                             : '?';
+            return state == 'S' && readFile(task.path() / "wchan").rfind("futex", 0) == 0;
+        }
+        return true;
+    }
+
     std::string dir;
 };
 
@@ -61,7 +92,7 @@ TEST(Scenes26EndToEnd, OneRunShowsEachScenesOwnPictureAndEndsByItselfWithStatusZ
     startSmall(demo, {"-s", "1"});
     ASSERT_TRUE(demo.waitForOutput("song start pos = 30000", 120)) << demo.output();
     ASSERT_TRUE(demo.screenshot().ok()) << demo.output(); // a frame of scene 1 is complete
-    int warmedUp = cache.entries();
+    int warmedUp = cache.entriesWritten(demo);
     ASSERT_GT(warmedUp, 0) << "llvmpipe writes no shader cache: this run proves nothing";
     ASSERT_TRUE(demo.keys("space")) << "pause";
     demo.seek(-40, 20); // the clock stops at 0 however far it had run
@@ -89,7 +120,7 @@ TEST(Scenes26EndToEnd, OneRunShowsEachScenesOwnPictureAndEndsByItselfWithStatusZ
     demo.seek(215 - clock, 20);
     ASSERT_TRUE(demo.screenshot().ok()) << "ended before 216 s\n" << demo.output();
     // The warm-up at loading built every variant the scenes went on to draw with.
-    EXPECT_EQ(cache.entries(), warmedUp) << "variants compiled after the hand-over";
+    EXPECT_EQ(cache.entriesWritten(demo), warmedUp) << "variants compiled after the hand-over";
     ASSERT_TRUE(demo.keys("space")) << "play on";
     EXPECT_EQ(demo.waitForExit(120), 0) << demo.output();
 }
@@ -104,11 +135,11 @@ TEST(Scenes26EndToEnd, SceneOneCompilesNothingTheWarmUpDidNot)
     startSmall(demo, {});
     ASSERT_TRUE(demo.waitForPlayback(120)) << demo.output();
     ASSERT_TRUE(demo.screenshot().ok()) << demo.output(); // a frame of scene 0 is complete
-    int warmedUp = cache.entries();
+    int warmedUp = cache.entriesWritten(demo);
     ASSERT_GT(warmedUp, 0) << "llvmpipe writes no shader cache: this run proves nothing";
     ASSERT_TRUE(demo.keys("space")) << "pause";
     demo.seek(34, 20); // scene 1 begins at 30 s; a few seconds of scene 0 have been played
     ASSERT_TRUE(demo.screenshot().ok()) << demo.output();
-    ASSERT_TRUE(demo.screenshot().ok()) << demo.output(); // more frames: the cache is written
-    EXPECT_EQ(cache.entries(), warmedUp) << "scene 1 compiled variants the warm-up did not";
+    ASSERT_TRUE(demo.screenshot().ok()) << demo.output();
+    EXPECT_EQ(cache.entriesWritten(demo), warmedUp) << "scene 1 compiled variants the warm-up did not";
 }
