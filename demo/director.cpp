@@ -7,10 +7,26 @@
 
 // ---------------------------------------------------------------- scene table
 
-// Every scene change falls on a bar line of the music (128 bpm, 1.875 s a bar).
-const SceneRow *const SCENES[DIRECTOR_SCENES] = {
-    &SCENE0_OPENING, &SCENE1_WHITE_CORRIDOR, &SCENE2_DARK_CORRIDOR, &SCENE3_CRASH,
-    &SCENE4_ROAD,    &SCENE5_REACTORS,       &SCENE6_TUNNEL};
+// Every scene change falls on a section boundary of the music (tools/score.h).
+#define DIRECTOR_ROW_ADDRESS(row) &row,
+const SceneRow *const SCENES[DIRECTOR_SCENES] = {DIRECTOR_TABLE(DIRECTOR_ROW_ADDRESS)};
+#undef DIRECTOR_ROW_ADDRESS
+
+int director_sceneStartMs(int N)
+{
+    int ms = 0;
+    for (int i = 0; i < N && i < DIRECTOR_SCENES; i++) ms = (int)(ms + SCENES[i]->seconds * 1000.0);
+    return ms;
+}
+
+void director_printTimeline(void)
+{
+    for (int N = 0; N < DIRECTOR_SCENES; N++)
+        printf("scene %d %s %d %d\n", N, SCENES[N]->name, director_sceneStartMs(N),
+               director_sceneStartMs(N + 1) - director_sceneStartMs(N));
+    printf("length %d\n", director_sceneStartMs(DIRECTOR_SCENES));
+    fflush(stdout);
+}
 
 // ---------------------------------------------------------------- director state
 
@@ -36,7 +52,7 @@ void director_handOver(void)
 {
     queue = (int)vlm_Get(VLM_GET_START_SCENE);
     loaded++;
-    for (int i = 0; i < 10; i++) {
+    for (int i = 0; i < DIRECTOR_PRINTED_SLOTS; i++) {
         if (sceneTime[i] == 0) continue;
         printf("sceneTime[%d] = %f\n", i, sceneTime[i]);
         vlm_setDemoLength(sceneTime[i]);
@@ -56,6 +72,15 @@ void director_handOver(void)
 float director_sceneClock(void)
 {
     return vlm_Get(VLM_GET_TIME_MS) / 1000 - loadingTime;
+}
+
+int director_heldWindow(unsigned int, unsigned int *startMs, unsigned int *endMs)
+{
+    if (!loaded || queue < 0 || queue >= DIRECTOR_SCENES) return -1;
+    double start = loadingTime * 1000.0;
+    *startMs = start > 0 ? (unsigned int)start : 0;
+    *endMs = (unsigned int)(start + sceneTime[queue] * 1000.0);
+    return queue;
 }
 
 SceneChange director_sceneChange(int N, float t)

@@ -1,14 +1,17 @@
-// The demo: its display routine and its entry point. drawScene draws one complete frame:
+// The demo: its display routine and its entry point (`--timeline` prints the scene table's
+// timeline and ends before any window opens). drawScene draws one complete frame:
 // loading while not loaded, then the current scene's block, the post chain, the
 // accumulation step and the swap.
 #include "director.h"
 #include "effects_screen.h"
+#include "live.h"
 #include "loading.h"
 #include "post_chain.h"
 #include "scene_kit.h"
 #include "vlm.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+#include <cstring>
 
 void drawScene()
 {
@@ -36,6 +39,12 @@ void drawScene()
 
 int main(int argc, char **argv)
 {
+    for (int i = 1; i < argc; i++)
+        if (strcmp(argv[i], "--timeline") == 0) {
+            director_printTimeline();
+            return 0;
+        }
+    vlm_liveHoldWindowFrom(director_heldWindow);
     vlm_init(argc, argv, drawScene);
     return 0;
 }

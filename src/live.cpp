@@ -131,6 +131,13 @@ static int sceneWindow(unsigned int ms, unsigned int *startMs, unsigned int *end
     return -1;
 }
 
+static VlmHoldWindow HOLD_WINDOW = sceneWindow;
+
+void vlm_liveHoldWindowFrom(VlmHoldWindow window)
+{
+    HOLD_WINDOW = window ? window : sceneWindow;
+}
+
 void vlm_liveToggleHold(void)
 {
     if (CAPTURE) {
@@ -139,7 +146,7 @@ void vlm_liveToggleHold(void)
         HOLDING = false;
         printf("[*] Live: playing on\n");
     } else {
-        int scene = sceneWindow(vlm_getTime(), &HOLD_START, &HOLD_END);
+        int scene = HOLD_WINDOW(vlm_getTime(), &HOLD_START, &HOLD_END);
         if (scene < 0) {
             printf("[/] Live: nothing to hold before the demo starts\n");
         } else {

@@ -13,8 +13,13 @@ void vlm_liveStart(void);
 // since the last tick is reloaded in place (shader.h, camera.h). Must not block or allocate
 // when nothing changed.
 void vlm_livePoll(void);
-// The hold key: starts looping the scene the clock is in (its window by the scene length
-// table), or stops looping. Does nothing while capturing (the capture clock cannot move).
+// Where the hold's window comes from: the scene that plays at clock `ms`, its window
+// [startMs, endMs) in ms of the demo clock; the scene's number, or -1 when none plays.
+typedef int (*VlmHoldWindow)(unsigned int ms, unsigned int *startMs, unsigned int *endMs);
+// A demo that keeps its own scene clock tells the hold its windows; by default the window
+// holding the clock in the scene length table.
+void vlm_liveHoldWindowFrom(VlmHoldWindow window);
+// The hold key: starts looping the scene that plays (its window as above), or stops looping. Does nothing while capturing (the capture clock cannot move).
 void vlm_liveToggleHold(void);
 // The clock seen through the hold: a time outside the held window seeks to its start and
 // reads as that start, so no frame ever sees the next scene. Other times pass unchanged.

@@ -2,6 +2,7 @@
 // sent to its window with xdotool, and the PNG files it writes read back as pictures.
 // Every end-to-end program runs on an X server of its own (see CMakeLists.txt), one at a time.
 #pragma once
+#include "demo_timeline.h"
 #include "read_file.h"
 #include <gtest/gtest.h>
 #include <gd.h>
@@ -156,7 +157,10 @@ public:
         return false;
     }
     // Playback has begun when the director prints its scene table at the hand-over.
-    bool waitForPlayback(int seconds) { return waitForOutput("sceneTime[6]", seconds); }
+    bool waitForPlayback(int seconds)
+    {
+        return waitForOutput(demoTimeline().playbackMarker(), seconds);
+    }
     // Polls until `name` exists and is not empty; false when the demo died first.
     bool waitForFile(const std::string &name, int seconds)
     {
@@ -199,12 +203,19 @@ public:
     {
         unlink(path("screenshot.png").c_str());
         EXPECT_TRUE(keys("0"));
-        for (int i = 0; i < 600; i++) {
-            std::string bytes = readFile(path("screenshot.png"));
+        return waitForPicture("screenshot.png", 60);
+    }
+    // Polls until `name` holds a whole PNG (its last chunk written) and reads it; an empty
+    // picture when the demo ended or time ran out first.
+    Picture waitForPicture(const std::string &name, int seconds)
+    {
+        for (int i = 0; i < seconds * 20; i++) {
+            bool ended = !running(); // looked at before the file: its last write is seen
+            std::string bytes = readFile(path(name));
             if (bytes.size() > 12 && bytes.compare(bytes.size() - 8, 4, "IEND") == 0)
-                return readPNG(path("screenshot.png"));
-            if (!running()) break;
-            usleep(100000);
+                return readPNG(path(name));
+            if (ended) break;
+            usleep(50000);
         }
         return Picture();
     }

@@ -1,13 +1,17 @@
-// The scene director on the framework's real clocks (silent and capture): hand-over, start
-// scene, scene changes forward and back, the end of the demo; the scenes' own values; and
-// the counted geometry of scenes 0 and 1 drawn on a real GL context.
+// The demo's timeline: the scene director on the framework's real clocks (silent and capture):
+// hand-over, start scene, scene changes forward and back, the end of the demo and the live
+// hold; and the data the table's times must agree with (camera tracks; the music's sections
+// are checked with the score in test_music_track). Times come from the table, except in the
+// one acceptance test of the specified scene times.
 #include "director.h"
-#include "gl_context.h"
-#include "scene_kit.h"
+#include "live.h"
 #include "scenes.h"
 #include "vlm.h"
 #include <gtest/gtest.h>
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -76,85 +80,130 @@ protected:
     }
 };
 
-TEST_F(Director, PlayedFromTheStartChangesScenesOnTheBarLinesAndEndsAfter216Seconds)
+// The one test that holds the scene times and lengths as written values: the seven scenes of
+// the demo as it is specified, in front of any scene added after them. The rest of the suite
+// takes the timeline from the table.
+TEST_F(Director, AcceptanceTheSevenScenesHaveTheirSpecifiedTimesAndLengths)
+{
+    const std::string lengths = "sceneTime[0] = 30.000000\nsceneTime[1] = 15.000000\n"
+                                "sceneTime[2] = 30.000000\nsceneTime[3] = 7.500000\n"
+                                "sceneTime[4] = 45.000000\nsceneTime[5] = 22.500000\n"
+                                "sceneTime[6] = 66.000000\n";
+    EXPECT_EQ(handOver(0).rfind(lengths, 0), 0u);
+    EXPECT_GE(DEMO_LENGTH, 216000);
+    auto changes = play(0, 216025);
+    std::vector<std::pair<int, int>> expected = {{30025, 1},  {45025, 2},  {75025, 3}, {82525, 4},
+                                                 {127525, 5}, {150025, 6}, {216025, 7}};
+    EXPECT_EQ(changes, expected);
+    EXPECT_EQ(director_startPosition(4), 82000); // 7.5 counts as 7 s
+    EXPECT_EQ(director_startPosition(6), 149000);
+    testing::internal::CaptureStdout();
+    director_printTimeline();
+    const std::string timeline = "scene 0 opening 0 30000\nscene 1 white-corridor 30000 15000\n"
+                                 "scene 2 dark-corridor 45000 30000\nscene 3 crash 75000 7500\n"
+                                 "scene 4 road 82500 45000\nscene 5 reactors 127500 22500\n"
+                                 "scene 6 tunnel 150000 66000\n";
+    EXPECT_EQ(testing::internal::GetCapturedStdout().rfind(timeline, 0), 0u);
+}
+
+// Where scene N begins, in ms, and the start position of start scene N (whole seconds).
+static int startMs(int N) { return director_sceneStartMs(N); }
+static int wholeSecondsBefore(int N)
+{
+    int ms = 0;
+    for (int i = 0; i < N && i < DIRECTOR_SCENES; i++) ms += (int)SCENES[i]->seconds * 1000;
+    return ms;
+}
+static const int LAST = DIRECTOR_SCENES - 1;
+
+TEST_F(Director, PlayedFromTheStartEveryTableSceneTakesOverAtItsStartAndTheLastOneEndsTheDemo)
 {
     std::string out = handOver(0);
     EXPECT_EQ(queue, 0);
     EXPECT_EQ(loaded, 1);
     EXPECT_EQ(out.find("## got queue"), std::string::npos);
-    EXPECT_EQ(loadingTime, 0);
-    EXPECT_EQ(DEMO_LENGTH, 216000);
+    EXPECT_EQ(SOUND_MUTE_START, 1); // the silent clock was started
+    // One line per scene, its length from the table; the demo's length registered from them.
+    std::string lines;
+    for (int N = 0; N < DIRECTOR_SCENES; N++) {
+        char line[64];
+        snprintf(line, sizeof line, "sceneTime[%d] = %f\n", N, SCENES[N]->seconds);
+        lines += line;
+    }
+    EXPECT_EQ(out, lines);
+    EXPECT_EQ(sceneid, DIRECTOR_SCENES);
+    EXPECT_EQ(DEMO_LENGTH, startMs(DIRECTOR_SCENES));
 
-    auto changes = play(0, 220000);
-    std::vector<std::pair<int, int>> expected = {{30025, 1},  {45025, 2},  {75025, 3}, {82525, 4},
-                                                 {127525, 5}, {150025, 6}, {216025, 7}};
-    EXPECT_EQ(changes, expected);
+    auto changes = play(0, startMs(DIRECTOR_SCENES) + 4000);
+    ASSERT_EQ((int)changes.size(), DIRECTOR_SCENES);
+    for (int N = 1; N <= DIRECTOR_SCENES; N++) { // the first tick past each scene's end
+        EXPECT_GT(changes[N - 1].first, startMs(N)) << N;
+        EXPECT_LE(changes[N - 1].first, startMs(N) + 25) << N;
+        EXPECT_EQ(changes[N - 1].second, N);
+    }
     EXPECT_TRUE(demoEnded);
 }
 
-TEST_F(Director, HandOverPrintsEverySceneDurationAndRegistersTheDemoLength)
+TEST_F(Director, AStartSceneSeeksToTheWholeSecondsBeforeItAndPlaysItsFullLengthFromThere)
 {
-    std::string out = handOver(0);
-    EXPECT_EQ(out, "sceneTime[0] = 30.000000\nsceneTime[1] = 15.000000\n"
-                   "sceneTime[2] = 30.000000\nsceneTime[3] = 7.500000\n"
-                   "sceneTime[4] = 45.000000\nsceneTime[5] = 22.500000\n"
-                   "sceneTime[6] = 66.000000\n");
-    EXPECT_EQ(sceneid, 7);
-    EXPECT_EQ(SOUND_MUTE_START, 1); // the silent clock was started
-}
+    for (int k = 1; k < DIRECTOR_SCENES; k++) {
+        SetUp();
+        std::string out = handOver(k);
+        int position = wholeSecondsBefore(k);
+        EXPECT_NE(out.find("## got queue " + std::to_string(k) + "\n"), std::string::npos);
+        EXPECT_NE(out.find("song start pos = " + std::to_string(position) + "\n"), std::string::npos);
+        EXPECT_EQ(queue, k);
+        EXPECT_EQ(SOUND_MUTE_TIMER, position);
+        EXPECT_FLOAT_EQ(loadingTime, position / 1000);
 
-TEST_F(Director, StartSceneFourSeeksToWholeSecondsAndLaterChangesFollowExactDurations)
-{
-    std::string out = handOver(4);
-    EXPECT_NE(out.find("## got queue 4\n"), std::string::npos);
-    EXPECT_NE(out.find("song start pos = 82000\n"), std::string::npos);
-    EXPECT_EQ(queue, 4);
-    EXPECT_EQ(SOUND_MUTE_TIMER, 82000);
-    EXPECT_FLOAT_EQ(loadingTime, 82.0f);
-
-    frameAt(82000);
-    EXPECT_EQ(ranThisFrame, std::vector<int>{4}); // the first frame already shows scene 4
-    auto changes = play(82025, 150000);
-    std::vector<std::pair<int, int>> expected = {{127025, 5}, {149525, 6}};
-    EXPECT_EQ(changes, expected);
+        frameAt(position);
+        EXPECT_EQ(ranThisFrame, std::vector<int>{k}); // the first frame already shows scene k
+        auto changes = play(position + 25, position + (int)(SCENES[k]->seconds * 1000) + 50);
+        ASSERT_EQ(changes.size(), 1u) << k;
+        EXPECT_GT(changes[0].first, position + SCENES[k]->seconds * 1000) << k;
+        EXPECT_LE(changes[0].first, position + SCENES[k]->seconds * 1000 + 25) << k;
+    }
 }
 
 TEST_F(Director, ForwardChangeRunsBothBlocksInTheSameFrame)
 {
     handOver(0);
-    frameAt(29975);
+    frameAt(startMs(1) - 25);
     EXPECT_EQ(ranThisFrame, std::vector<int>{0});
-    frameAt(30025);
+    frameAt(startMs(1) + 25);
     EXPECT_EQ(ranThisFrame, (std::vector<int>{0, 1}));
-    EXPECT_FLOAT_EQ(loadingTime, 30.0f);
+    EXPECT_FLOAT_EQ(loadingTime, startMs(1) / 1000.0f);
 }
 
 TEST_F(Director, ASeekAcrossSeveralScenesPassesThroughAllOfThemInOneFrame)
 {
     handOver(0);
     frameAt(1000);
-    frameAt(100000); // scene 4's window
-    EXPECT_EQ(ranThisFrame, (std::vector<int>{0, 1, 2, 3, 4}));
-    EXPECT_EQ(queue, 4);
-    EXPECT_FLOAT_EQ(loadingTime, 82.5f);
+    frameAt(startMs(LAST) + 1000); // into the last scene
+    std::vector<int> all;
+    for (int N = 0; N < DIRECTOR_SCENES; N++) all.push_back(N);
+    EXPECT_EQ(ranThisFrame, all);
+    EXPECT_EQ(queue, LAST);
+    EXPECT_FLOAT_EQ(loadingTime, startMs(LAST) / 1000.0f);
 }
 
 TEST_F(Director, SeekingBackKeepsTheSceneDownToMinusThreeThenResumesThePreviousOne)
 {
     handOver(0);
-    frameAt(45500); // scene 2 at t = 0.5 (through 0 and 1 in one frame)
+    const int start = startMs(2);
+    frameAt(start + 500); // scene 2 at t = 0.5 (through 0 and 1 in one frame)
     ASSERT_EQ(queue, 2);
-    for (int ms : {44500, 43500, 42500}) { // t = -0.5, -1.5, -2.5
+    for (int ms : {start - 500, start - 1500, start - 2500}) { // t = -0.5, -1.5, -2.5
         frameAt(ms);
         EXPECT_EQ(queue, 2) << ms;
     }
-    frameAt(41500); // t = -3.5: back to scene 1, effective from the next frame
+    frameAt(start - 3500); // t = -3.5: back to scene 1, effective from the next frame
     EXPECT_EQ(queue, 1);
     EXPECT_EQ(ranThisFrame, std::vector<int>{2});
-    EXPECT_FLOAT_EQ(loadingTime, 30.0f);
-    frameAt(41500);
+    EXPECT_FLOAT_EQ(loadingTime, startMs(1) / 1000.0f);
+    frameAt(start - 3500);
     EXPECT_EQ(ranThisFrame, std::vector<int>{1});
-    EXPECT_NEAR(director_sceneClock(), 11.5f, 1e-4); // 3.5 s before scene 1's end
+    EXPECT_NEAR(director_sceneClock(), SCENES[1]->seconds - 3.5f, 1e-4); // 3.5 s before its end
 }
 
 TEST_F(Director, SceneZeroNeverStepsBack)
@@ -170,31 +219,60 @@ TEST_F(Director, CaptureModeCannotSeekSoAStartSceneStepsBackOneScenePerFrameToSc
 {
     CAPTURE = 1;
     CAPTURE_TIMER = 1575; // the loading frames counted by the capture clock
-    handOver(4);
+    handOver(LAST);
     EXPECT_EQ(CAPTURE_TIMER, 1575);
-    std::vector<int> scenes;
-    for (int frame = 0; frame < 6; frame++) {
+    std::vector<int> scenes, expected;
+    for (int frame = 0; frame <= DIRECTOR_SCENES; frame++) {
         ranThisFrame.clear();
         director_runBlocks(recordingBlock);
         scenes.push_back(ranThisFrame.empty() ? -1 : ranThisFrame[0]);
+        expected.push_back(std::max(LAST - frame, 0));
     }
-    EXPECT_EQ(scenes, (std::vector<int>{4, 3, 2, 1, 0, 0}));
-    EXPECT_FLOAT_EQ(loadingTime, -0.5f); // 82 whole seconds minus 82.5 exact ones
+    EXPECT_EQ(scenes, expected);
+    // The whole seconds it started from, less the exact lengths it stepped back over.
+    EXPECT_FLOAT_EQ(loadingTime, (wholeSecondsBefore(LAST) - startMs(LAST)) / 1000.0f);
     CAPTURE = 0;
 }
 
 TEST_F(Director, AStartSceneOutsideTheTableRunsNoBlockAndItsSumIsClampedToTheTable)
 {
-    std::string out = handOver(9);
-    EXPECT_NE(out.find("song start pos = 215000\n"), std::string::npos);
-    frameAt(216000);
+    std::string out = handOver(DIRECTOR_SCENES + 2);
+    EXPECT_NE(out.find("song start pos = " + std::to_string(wholeSecondsBefore(DIRECTOR_SCENES))),
+              std::string::npos);
+    frameAt(startMs(DIRECTOR_SCENES));
     EXPECT_TRUE(ranThisFrame.empty());
     EXPECT_FALSE(demoEnded);
 
-    struct { int startScene, ms; } cases[] = {
-        {0, 0}, {-2, 0}, {1, 30000}, {3, 75000}, {4, 82000}, {6, 149000},
-        {7, 215000}, {12, 215000}, {13, 215000}, {1000000, 215000}};
-    for (auto c : cases) EXPECT_EQ(director_startPosition(c.startScene), c.ms) << c.startScene;
+    for (int k : {-2, 0, 1, LAST, DIRECTOR_SCENES, DIRECTOR_SCENE_SLOTS, DIRECTOR_SCENE_SLOTS + 1,
+                  1000000})
+        EXPECT_EQ(director_startPosition(k), wholeSecondsBefore(std::max(k, 0))) << k;
+}
+
+// The live hold loops the scene the director plays, in the director's own window: a start
+// scene's first second (its clock still inside the scene before) and the last scene, whose end
+// would otherwise end the demo.
+TEST_F(Director, TheLiveHoldLoopsTheSceneTheDirectorPlaysTheLastOneIncluded)
+{
+    vlm_liveHoldWindowFrom(director_heldWindow);
+    VLM_LIVE = 1;
+    handOver(LAST);
+    const int position = wholeSecondsBefore(LAST), length = (int)(SCENES[LAST]->seconds * 1000);
+    frameAt(position + 500);
+    testing::internal::CaptureStdout();
+    vlm_handleKeypress('l', 0, 0);
+    std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_EQ(said.find("[*] Live: holding scene " + std::to_string(LAST) + " "), 0u) << said;
+    auto changes = play(position + 525, position + 2 * length + 1000);
+    EXPECT_TRUE(changes.empty());
+    EXPECT_FALSE(demoEnded);
+    EXPECT_EQ(queue, LAST);
+    frameAt(position + length); // the first ms past its window reads as its first
+    EXPECT_EQ(vlm_Get(VLM_GET_TIME_MS), position);
+    vlm_handleKeypress('l', 0, 0); // playing on: the end ends the demo again
+    VLM_LIVE = 0;
+    vlm_liveHoldWindowFrom(nullptr);
+    play(position + length - 25, position + length + 100);
+    EXPECT_TRUE(demoEnded);
 }
 
 TEST_F(Director, PausedSilentClockStandsStillAndTheSceneHoldsItsTime)
@@ -210,140 +288,41 @@ TEST_F(Director, PausedSilentClockStandsStillAndTheSceneHoldsItsTime)
     EXPECT_EQ(director_sceneClock(), before);
 }
 
-// ---------------------------------------------------------------- the scenes' own values
+// ---------------------------------------------------------------- the timeline's data
 
-TEST(SceneValues, SceneZeroFadesInOverFiveSecondsAndClimbsInItsLastFive)
+// The key times (ms of the demo clock) of a staged camera track file, in file order.
+static std::vector<int> trackKeyTimes(const char *track)
 {
-    struct { float t, fade; } cases[] = {{0, 0},      {2.5f, 0.5f}, {5, 1},   {22.5f, 1},
-                                          {25, 1},     {27, 3},      {30, 6},  {-1, -0.2f}};
-    for (auto c : cases) EXPECT_NEAR(scene0_fade(c.t), c.fade, 1e-5) << c.t;
+    std::vector<int> times;
+    FILE *f = fopen((std::string(VLM_STAGE_DIR) + "/" + track).c_str(), "r");
+    if (!f) return times;
+    char line[512];
+    while (fgets(line, sizeof line, f)) times.push_back(atoi(line));
+    fclose(f);
+    return times;
 }
 
-TEST(SceneValues, SceneOneFlashesInAndFadesBelowZeroAtItsEnd)
+// A track holds its first and last keys outside them: a scene whose track ends before the
+// scene does stands still, and one that begins after it starts from the origin.
+TEST(TimelineData, EveryScenesCameraTrackCoversItsWindowFromWhereAStartSceneBegins)
 {
-    struct { float t, fade; } cases[] = {{0, 11},  {0.5f, 6}, {1, 1}, {7, 1},
-                                          {13, 1}, {14, 0},   {15, -1}, {-2, 31}};
-    for (auto c : cases) EXPECT_NEAR(scene1_fade(c.t), c.fade, 1e-5) << c.t;
-}
-
-TEST(SceneValues, SwingSitsAtItsClampsAndCrossesBetweenThem)
-{
-    const float period = 2 * M_PI / 3.4;
-    EXPECT_FLOAT_EQ(swing(period - 1), 2.5f);       // cos = 1
-    EXPECT_FLOAT_EQ(swing(period * 1.5f - 1), -2.5f); // cos = -1
-    EXPECT_NEAR(swing(period * 0.25f - 1), 0, 1e-4);  // cos = 0
-    EXPECT_EQ(swing(-1), 2.5f);
-    EXPECT_NEAR(swing(-0.6f), 1.04619372f, 1e-6);     // between the clamps: 5 cos(1.36)
-    int clamped = 0, samples = 1000;
-    for (int k = 0; k < samples; k++) {
-        float M = swing(k * period / samples);
-        ASSERT_LE(std::fabs(M), 2.5f);
-        if (std::fabs(M) == 2.5f) clamped++;
-    }
-    EXPECT_NEAR(clamped / (float)samples, 2.0f / 3.0f, 0.01); // |cos| >= 0.5 two thirds of the time
-}
-
-TEST(SceneValues, RowsMoveAlongMinusZAndJumpBackOneSpacing)
-{
-    for (int i = -20; i < 20; i++) {
-        EXPECT_FLOAT_EQ(rowDistance(0, 24, 10, i), 10.0f * i);
-        EXPECT_NEAR(rowDistance(0.25f, 24, 10, i), 10.0f * i + 6, 1e-4);
-    }
-    // Negative scene times truncate toward zero: the shift lies in (-spacing, 0].
-    struct Rows { float speed; int spacing; } kinds[] = {{24, 10}, {35, 10}, {24, 4}};
-    for (Rows k : kinds)
-        for (float t = -3; t < 0; t += 0.01f) {
-            float shift = rowDistance(t, k.speed, k.spacing, 0);
-            EXPECT_GT(shift, -k.spacing) << t << " at " << k.speed << " per s";
-            EXPECT_LE(shift, 0.0f) << t << " at " << k.speed << " per s";
-        }
-    // The road (35 per s, 10 apart) and the tunnel (24 per s, 4 apart) at chosen times.
-    struct At { float t, speed; int spacing, row; float z; } at[] = {
-        {0, 35, 10, 3, 30},     {0.5f, 35, 10, 0, 7.5f},  {1, 35, 10, -2, -15},
-        {-0.25f, 35, 10, 0, -8.75f}, {-1, 35, 10, 0, -5}, {-2.9f, 35, 10, 1, 8.5f},
-        {0, 24, 4, -50, -200},  {0.1f, 24, 4, 0, 2.4f},   {-0.1f, 24, 4, 0, -2.4f},
-        {-1, 24, 4, 0, 0},      {-0.2f, 24, 4, 2, 7.2f},
-    };
-    for (const At &a : at)
-        EXPECT_NEAR(rowDistance(a.t, a.speed, a.spacing, a.row), a.z, 1e-4)
-            << a.t << " at " << a.speed << " per s, row " << a.row;
-    // Across a jump every inner row has a neighbour that moved by exactly 24 units/s.
-    for (float t : {0.4f, -0.45f}) {
-        float dt = 0.03f;
-        for (int i = -15; i < 15; i++) {
-            float later = rowDistance(t + dt, 24, 10, i);
-            float best = 1e9f;
-            for (int j = -20; j < 20; j++)
-                best = std::fmin(best, std::fabs(later - (rowDistance(t, 24, 10, j) + 24 * dt)));
-            EXPECT_LT(best, 1e-3) << "t " << t << " row " << i;
-        }
+    for (int N = 0; N < DIRECTOR_SCENES; N++) {
+        std::vector<int> keys = trackKeyTimes(SCENES[N]->track);
+        ASSERT_GE(keys.size(), 2u) << SCENES[N]->track;
+        EXPECT_LE(keys.front(), std::min(startMs(N), wholeSecondsBefore(N))) << SCENES[N]->track;
+        EXPECT_GE(keys.back(), startMs(N + 1)) << SCENES[N]->track;
     }
 }
 
-// ---------------------------------------------------------------- counted geometry on real GL
-
-// Draws with a top-down orthographic view of x, z in [-span, span] and returns the fraction of
-// lit pixels in the window.
-static float litFraction(void)
+TEST(TimelineData, EveryRowIsNamedInOneWordAndLasts)
 {
-    const int w = 160, h = 90;
-    std::vector<unsigned char> px(w * h * 4);
-    glReadBuffer(GL_BACK);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
-    int lit = 0;
-    for (int i = 0; i < w * h; i++) lit += px[i * 4] > 128;
-    return lit / (float)(w * h);
-}
-
-static void topDownView(float span)
-{
-    glViewport(0, 0, 160, 90);
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT);
-    glColor3f(1, 1, 1);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(-span, span, -span, span, -500, 500);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-TEST(Geometry, ThePlaneIs667By667CellsAndCoversTheGroundFromMinus100To100)
-{
-    vlmTestGLContext();
-    topDownView(100);
-    glRotatef(90, 1, 0, 0); // look down the y axis
-    EXPECT_EQ(drawGround(0.3f), 667 * 667);
-    EXPECT_GT(litFraction(), 0.99f);
-
-    topDownView(110); // a margin of 10 around the plane stays dark
-    glRotatef(90, 1, 0, 0);
-    drawGround(0.3f);
-    float lit = litFraction();
-    EXPECT_LT(lit, 0.87f);
-    EXPECT_GT(lit, 0.80f); // (200 / 220)^2 = 0.826
-    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
-}
-
-TEST(Geometry, TwentyRingsOf101CubesWhoseRadiusBreathesWithTheSwing)
-{
-    vlmTestGLContext();
-    for (float M : {-2.5f, 2.5f}) {
-        topDownView(30);            // looking down the z axis at the rings (x, y plane)
-        glTranslatef(-3, 0, 0);     // the rings' centre at the origin
-        EXPECT_EQ(scene1_drawRings(0, M), 20 * 101);
-        float r = 2 * M + 20;
-        unsigned char p[4];
-        // A cube sits on the ring at angle 0 (x = r) and none at the centre.
-        int cx = 80, cy = 45;
-        float pxPerUnit = 160 / 60.0f;
-        vlmTestReadPixel(cx + (int)lround(r * pxPerUnit), cy, p);
-        EXPECT_GT(p[0], 128) << "radius " << r;
-        vlmTestReadPixel(cx, cy, p);
-        EXPECT_LT(p[0], 128);
+    for (int N = 0; N < DIRECTOR_SCENES; N++) {
+        const SceneRow &row = *SCENES[N];
+        ASSERT_NE(row.name, nullptr) << N;
+        EXPECT_NE(std::string(row.name), "") << N;
+        EXPECT_EQ(std::string(row.name).find_first_of(" \t\n"), std::string::npos) << row.name;
+        EXPECT_GT(row.seconds, 0) << row.name;
+        EXPECT_TRUE(row.load && row.screen && row.fade && row.draw && row.ids) << row.name;
     }
 }
 

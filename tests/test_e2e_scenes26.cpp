@@ -96,15 +96,16 @@ TEST(Scenes26EndToEnd, OneRunShowsEachScenesOwnPictureAndEndsByItselfWithStatusZ
     ASSERT_GT(warmedUp, 0) << "llvmpipe writes no shader cache: this run proves nothing";
     ASSERT_TRUE(demo.keys("space")) << "pause";
     demo.seek(-40, 20); // the clock stops at 0 however far it had run
-    // Music times (s) past each scene's fade-in; the scenes begin at 0, 30, 45, 75, 82.5,
-    // 127.5 and 150 s.
-    const int at[] = {4, 34, 49, 79, 86, 131, 153};
-    const int scenes = 7;
+    // Each scene 4 s in, past its fade-in, at the whole second the arrow keys reach.
+    const DemoTimeline &timeline = demoTimeline();
+    const int scenes = timeline.count();
+    ASSERT_GT(scenes, 1);
     int clock = 0;
     std::vector<Picture> pictures;
     for (int scene = 0; scene < scenes; scene++) {
-        demo.seek(at[scene] - clock, 20);
-        clock = at[scene];
+        int at = (timeline.scenes[scene].startMs + 4000) / 1000;
+        demo.seek(at - clock, 20);
+        clock = at;
         Picture picture = demo.screenshot();
         ASSERT_TRUE(picture.ok()) << "scene " << scene << "\n" << demo.output();
         EXPECT_GT(picture.detail(), 0.01) << "scene " << scene << " looks blank";
@@ -115,10 +116,10 @@ TEST(Scenes26EndToEnd, OneRunShowsEachScenesOwnPictureAndEndsByItselfWithStatusZ
             EXPECT_GT(pictures[a].meanDifference(pictures[b]), 10.0)
                 << "scenes " << a << " and " << b << " look alike";
 
-    // A frame drawn at 215 s shows the demo still running a second before its end; played
-    // on, it ends by itself.
-    demo.seek(215 - clock, 20);
-    ASSERT_TRUE(demo.screenshot().ok()) << "ended before 216 s\n" << demo.output();
+    // A frame drawn a second before the demo's end shows it still running; played on, it
+    // ends by itself.
+    demo.seek(timeline.lengthMs / 1000 - 1 - clock, 20);
+    ASSERT_TRUE(demo.screenshot().ok()) << "ended a second early\n" << demo.output();
     // The warm-up at loading built every variant the scenes went on to draw with.
     EXPECT_EQ(cache.entriesWritten(demo), warmedUp) << "variants compiled after the hand-over";
     ASSERT_TRUE(demo.keys("space")) << "play on";

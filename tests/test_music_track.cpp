@@ -2,6 +2,7 @@
 // encoding) and the staged tune.mp3 as the decoder and our sound layer read it.
 #include "../tools/music.h"
 #include "audio.h"
+#include "demo_timeline.h"
 #include "read_file.h"
 
 #include <gtest/gtest.h>
@@ -464,20 +465,34 @@ TEST(Score, CheckFindsBrokenScores)
     EXPECT_EQ(checkScore({{"a", 0, kTrackBars, "Am", {part(kKickDrum, kHits, "x...x...x...x...")}}}), "");
 }
 
-TEST(Score, TheTrackFollowsTheScenesOnTheBeatGrid)
+// The demo's length in seconds, from its scene table.
+static double demoSeconds() { return demoTimeline().lengthMs / 1000.0; }
+
+// Every scene of the demo's table begins where a section of the score does, and the demo ends
+// before the music: a scene lengthened without its music fails here.
+TEST(Score, TheScenesChangeOnSectionStartsAndTheDemoEndsBeforeTheMusic)
 {
     std::vector<score::Section> sections = score::makeSections();
     ASSERT_EQ(score::checkScore(sections), "");
     std::set<int> starts;
     for (const score::Section &s : sections) starts.insert(s.startBar);
-    for (int sceneBar : {0, 16, 24, 40, 44, 68, 80}) EXPECT_TRUE(starts.count(sceneBar)) << sceneBar;
-    EXPECT_DOUBLE_EQ(80 * score::kBarSec, 150.0);
-    std::vector<score::Event> events = score::compile(sections);
+    ASSERT_GT(demoTimeline().count(), 0) << "no timeline from " VLM_STAGE_DIR "/demo --timeline";
+    for (const DemoTimeline::Scene &scene : demoTimeline().scenes) {
+        double bar = scene.startMs / 1000.0 / score::kBarSec;
+        EXPECT_NEAR(bar, std::round(bar), 1e-9) << scene.name << " begins off the bar lines";
+        EXPECT_TRUE(starts.count(int(std::round(bar)))) << scene.name << " begins inside a section";
+    }
+    EXPECT_LT(demoSeconds(), score::kTrackBars * score::kBarSec);
+}
+
+TEST(Score, EveryNoteStartsOnTheBeatGridBeforeTheDemoEnds)
+{
+    std::vector<score::Event> events = score::compile(score::makeSections());
     ASSERT_GT(events.size(), 1000u);
     for (const score::Event &e : events) {
         double steps = e.startSec / score::kStepSec;
         ASSERT_NEAR(steps, std::round(steps), 1e-9) << "off the grid at " << e.startSec;
-        ASSERT_LT(e.startSec, 216.0);
+        ASSERT_LT(e.startSec, demoSeconds());
         ASSERT_GT(e.lengthSec, 0.0);
         ASSERT_GT(e.velocity, 0.0f);
     }
@@ -550,9 +565,9 @@ TEST(MusicTrack, NothingClipsAndTheEndIsSilent)
 TEST(MusicTrack, NeverFallsSilentDuringTheDemo)
 {
     const Track &t = renderedTrack();
-    ASSERT_GE(t.frames(), long(216 * kRate));
+    ASSERT_GE(t.frames(), long(demoSeconds() * kRate));
     double quietest = 0, at = 0;
-    for (double s = 0; s < 216.0; s += 0.1) {
+    for (double s = 0; s < demoSeconds(); s += 0.1) {
         double level = dB(power(t, s, s + 0.1));
         if (s == 0 || level < quietest) { quietest = level; at = s; }
     }
@@ -562,9 +577,10 @@ TEST(MusicTrack, NeverFallsSilentDuringTheDemo)
 TEST(MusicTrack, EnergyChangesAtEverySceneBoundary)
 {
     const Track &t = renderedTrack();
-    ASSERT_GE(t.frames(), long(216 * kRate));
-    for (int bar : {16, 24, 40, 44, 68, 80}) {
-        double at = bar * score::kBarSec, span = 2 * score::kBarSec;
+    ASSERT_GE(t.frames(), long(demoSeconds() * kRate));
+    for (size_t k = 1; k < demoTimeline().scenes.size(); k++) {
+        double at = demoTimeline().scenes[k].startMs / 1000.0, span = 2 * score::kBarSec;
+        int bar = int(std::round(at / score::kBarSec));
         Bands before = bandPower(t, at - span, at), after = bandPower(t, at, at + span);
         double change[4] = {
             std::fabs(dB(power(t, at, at + span)) - dB(power(t, at - span, at))),
@@ -582,7 +598,7 @@ TEST(MusicTrack, EnergyChangesAtEverySceneBoundary)
 TEST(MusicTrack, KeepsAClearBeatAt128Bpm)
 {
     const Track &t = renderedTrack();
-    ASSERT_GE(t.frames(), long(216 * kRate));
+    ASSERT_GE(t.frames(), long(demoSeconds() * kRate));
     const long hopFrames = 220;  // envelope resolution, 5 ms
     const double hop = hopFrames / kRate;
     for (double from : {32.0, 50.0, 90.0, 160.0}) {
@@ -652,7 +668,7 @@ std::set<int> strongest(const Chroma &c, int count)
 TEST(MusicTrack, PlaysInTuneAndEndsOnAnAMajorChord)
 {
     const Track &t = renderedTrack();
-    ASSERT_GE(t.frames(), long(216 * kRate));
+    ASSERT_GE(t.frames(), long(demoSeconds() * kRate));
     // Bars on A minor from every section but the crash: most of the pitched energy is on A, C
     // and E (a quarter would be chance), and it sits on tempered notes (the bright basses' 7th,
     // 11th and 13th harmonics pull the mean a few cents; a track off by a rate mismatch or a
@@ -708,7 +724,7 @@ TEST(MusicMp3, StaysAMinusOneDbTruePeakUnderFullScaleAtStreamingLoudness)
     // converter follows it and clips above full scale, and loudness-normalising services turn
     // a track down further for a true peak over -1 dBTP.
     const Decoded &d = decodedStaged();
-    ASSERT_GT(d.frames(), long(216 * kRate)) << "cannot decode " VLM_STAGE_DIR "/data/tune.mp3";
+    ASSERT_GT(d.frames(), long(demoSeconds() * kRate)) << "cannot decode " VLM_STAGE_DIR "/data/tune.mp3";
     std::vector<float> sides[2];
     for (size_t i = 0; i < d.pcm.size(); ++i) sides[i % 2].push_back(d.pcm[i] / 32768.0f);
     double peakDb = dBFS(std::max(truePeak(sides[0]), truePeak(sides[1])));

@@ -1,6 +1,7 @@
-// Scenes 2 to 6: the per-frame values at chosen times, the greetings line's layout, the counted geometry as GL received it
-// (feedback of the primitives) and as it lands in pixels, and what the scenes' programs from
-// data/shader make of it.
+// The scenes: their per-frame values, the greetings line's layout, the counted geometry as GL
+// received it (feedback of the primitives) and as it lands in pixels, and what the scenes'
+// programs from data/shader make of it. The quad batches they record are tested in
+// test_quad_batch.
 #include "effects_screen.h"
 #include "gl_context.h"
 #include "loading.h"
@@ -99,39 +100,43 @@ TEST(SceneValues, FadesAtTheirBoundaryTimes)
                               {22.5f, -5}, {-2.5f, -2.5f}}, "scene 5");
 }
 
-// Scene 3: no distortion at its start, one that grows with the scene time, and just past
-// 6 s the crash: every value flips sign and jumps about elevenfold.
+// Scene 3: no distortion at its start, one that grows with the scene time within 0.4 t of
+// the noise's range, and just past 6 s the crash: every value flips sign and jumps eleven to
+// twelve and a half times over. The colour split and the bend are one value.
 TEST(SceneValues, CrashDistortionGrowsThenJumpsAndInvertsJustPastSixSeconds)
 {
-    struct { float t, distortion, wobble; } cases[] = {
-        {0, 0, -0.504789412f},
-        {3, -0.477367967f, -0.509443521f},
-        {6, -1.85600102f, -0.523118377f},
-        {6.001f, 20.1083584f, 5.75489044f},
-        {6.5f, 27.5179367f, 6.05156517f},
-        {7.5f, -12.0130692f, 6.66369486f},
-    };
-    for (auto c : cases) {
-        scene3_screenEffects(c.t);
-        expectClose(VLM_SCREEN_RGBDIST, c.distortion, "colour split", c.t);
-        expectClose(VLM_SCREEN_DIST, c.distortion, "bend", c.t);
-        expectClose(VLM_SCREEN_WOBBLE, c.wobble, "wobble", c.t);
+    scene3_screenEffects(0);
+    EXPECT_EQ(VLM_SCREEN_DIST, 0.0f);
+    for (float t = 0.05f; t <= 7.5f; t += 0.05f) {
+        scene3_screenEffects(t);
+        float bend = VLM_SCREEN_DIST, wobble = VLM_SCREEN_WOBBLE;
+        EXPECT_EQ(VLM_SCREEN_RGBDIST, bend) << t;
+        setScreenEffects(t, CALM_DISTORTION); // the same noise, unscaled in the wobble
+        float noise = VLM_SCREEN_DIST / CALM_DISTORTION.dist, calmWobble = VLM_SCREEN_WOBBLE;
+        if (t <= 6) {
+            EXPECT_NEAR(bend, noise * 0.4f * t, 1e-5f) << t;
+            EXPECT_EQ(wobble, calmWobble) << t;
+        } else if (std::fabs(noise) > 0.05f) {
+            EXPECT_GE(bend / (noise * 0.4f * t), -12.51f) << t;
+            EXPECT_LE(bend / (noise * 0.4f * t), -10.99f) << t;
+            EXPECT_NEAR(wobble / calmWobble, bend / (noise * 0.4f * t), 1e-3f) << t;
+        }
     }
 }
 
-// Scenes 4 to 6: the colour split is 400 times the bend, the wobble follows slow noise.
-TEST(SceneValues, CalmDistortionAtChosenTimes)
+// The colour split follows the bend (400 times it in the calm scenes, 100 in the paper
+// corridors); the wobble is the same slow noise in both and barely moves.
+TEST(SceneValues, ScreenDistortionSplitFollowsTheBendAndTheWobbleDriftsSlowly)
 {
-    struct { float t, split, bend, wobble; } cases[] = {
-        {0, -2.01915765f, -0.00504789408f, -0.504789412f},
-        {1.3f, -2.64549351f, -0.00661373371f, -0.505667031f},
-        {40, -0.71956265f, -0.0017989066f, -0.856426597f},
-    };
-    for (auto c : cases) {
-        setScreenEffects(c.t, CALM_DISTORTION);
-        expectClose(VLM_SCREEN_RGBDIST, c.split, "colour split", c.t);
-        expectClose(VLM_SCREEN_DIST, c.bend, "bend", c.t);
-        expectClose(VLM_SCREEN_WOBBLE, c.wobble, "wobble", c.t);
+    for (float t = 0; t < 66; t += 0.37f) {
+        setScreenEffects(t, CALM_DISTORTION);
+        float calmSplit = VLM_SCREEN_RGBDIST, calmBend = VLM_SCREEN_DIST, wobble = VLM_SCREEN_WOBBLE;
+        EXPECT_NEAR(calmSplit, 400 * calmBend, 1e-4f * std::max(1.0f, std::fabs(calmSplit))) << t;
+        setScreenEffects(t, STRONG_DISTORTION);
+        EXPECT_NEAR(VLM_SCREEN_RGBDIST, 100 * VLM_SCREEN_DIST, 1e-4f * std::max(1.0f, std::fabs(VLM_SCREEN_RGBDIST))) << t;
+        EXPECT_EQ(VLM_SCREEN_WOBBLE, wobble) << t;
+        setScreenEffects(t + 0.1f, CALM_DISTORTION);
+        EXPECT_LT(std::fabs(VLM_SCREEN_WOBBLE - wobble), 0.01f) << t;
     }
 }
 
@@ -448,3 +453,141 @@ TEST(SceneShaders, ThePlaneAndTheReactorStripsStayFlat)
         EXPECT_NEAR(h.high, 0, 0.01f) << "strip at t = " << t;
     }
 }
+
+// ---------------------------------------------------------------- scenes 0 and 1, and the values they share
+
+TEST(SceneValues, SceneZeroFadesInOverFiveSecondsAndClimbsInItsLastFive)
+{
+    struct { float t, fade; } cases[] = {{0, 0},      {2.5f, 0.5f}, {5, 1},   {22.5f, 1},
+                                          {25, 1},     {27, 3},      {30, 6},  {-1, -0.2f}};
+    for (auto c : cases) EXPECT_NEAR(scene0_fade(c.t), c.fade, 1e-5) << c.t;
+}
+
+TEST(SceneValues, SceneOneFlashesInAndFadesBelowZeroAtItsEnd)
+{
+    struct { float t, fade; } cases[] = {{0, 11},  {0.5f, 6}, {1, 1}, {7, 1},
+                                          {13, 1}, {14, 0},   {15, -1}, {-2, 31}};
+    for (auto c : cases) EXPECT_NEAR(scene1_fade(c.t), c.fade, 1e-5) << c.t;
+}
+
+TEST(SceneValues, SwingSitsAtItsClampsAndCrossesBetweenThem)
+{
+    const float period = 2 * M_PI / 3.4;
+    EXPECT_FLOAT_EQ(swing(period - 1), 2.5f);       // cos = 1
+    EXPECT_FLOAT_EQ(swing(period * 1.5f - 1), -2.5f); // cos = -1
+    EXPECT_NEAR(swing(period * 0.25f - 1), 0, 1e-4);  // cos = 0
+    EXPECT_EQ(swing(-1), 2.5f);
+    EXPECT_NEAR(swing(-0.6f), 1.04619372f, 1e-6);     // between the clamps: 5 cos(1.36)
+    int clamped = 0, samples = 1000;
+    for (int k = 0; k < samples; k++) {
+        float M = swing(k * period / samples);
+        ASSERT_LE(std::fabs(M), 2.5f);
+        if (std::fabs(M) == 2.5f) clamped++;
+    }
+    EXPECT_NEAR(clamped / (float)samples, 2.0f / 3.0f, 0.01); // |cos| >= 0.5 two thirds of the time
+}
+
+TEST(SceneValues, RowsMoveAlongMinusZAndJumpBackOneSpacing)
+{
+    for (int i = -20; i < 20; i++) {
+        EXPECT_FLOAT_EQ(rowDistance(0, 24, 10, i), 10.0f * i);
+        EXPECT_NEAR(rowDistance(0.25f, 24, 10, i), 10.0f * i + 6, 1e-4);
+    }
+    // Negative scene times truncate toward zero: the shift lies in (-spacing, 0].
+    struct Rows { float speed; int spacing; } kinds[] = {{24, 10}, {35, 10}, {24, 4}};
+    for (Rows k : kinds)
+        for (float t = -3; t < 0; t += 0.01f) {
+            float shift = rowDistance(t, k.speed, k.spacing, 0);
+            EXPECT_GT(shift, -k.spacing) << t << " at " << k.speed << " per s";
+            EXPECT_LE(shift, 0.0f) << t << " at " << k.speed << " per s";
+        }
+    // The road (35 per s, 10 apart) and the tunnel (24 per s, 4 apart) at chosen times.
+    struct At { float t, speed; int spacing, row; float z; } at[] = {
+        {0, 35, 10, 3, 30},     {0.5f, 35, 10, 0, 7.5f},  {1, 35, 10, -2, -15},
+        {-0.25f, 35, 10, 0, -8.75f}, {-1, 35, 10, 0, -5}, {-2.9f, 35, 10, 1, 8.5f},
+        {0, 24, 4, -50, -200},  {0.1f, 24, 4, 0, 2.4f},   {-0.1f, 24, 4, 0, -2.4f},
+        {-1, 24, 4, 0, 0},      {-0.2f, 24, 4, 2, 7.2f},
+    };
+    for (const At &a : at)
+        EXPECT_NEAR(rowDistance(a.t, a.speed, a.spacing, a.row), a.z, 1e-4)
+            << a.t << " at " << a.speed << " per s, row " << a.row;
+    // Across a jump every inner row has a neighbour that moved by exactly 24 units/s.
+    for (float t : {0.4f, -0.45f}) {
+        float dt = 0.03f;
+        for (int i = -15; i < 15; i++) {
+            float later = rowDistance(t + dt, 24, 10, i);
+            float best = 1e9f;
+            for (int j = -20; j < 20; j++)
+                best = std::fmin(best, std::fabs(later - (rowDistance(t, 24, 10, j) + 24 * dt)));
+            EXPECT_LT(best, 1e-3) << "t " << t << " row " << i;
+        }
+    }
+}
+
+// ---------------------------------------------------------------- counted geometry of scenes 0 and 1 on real GL
+
+// Draws with a top-down orthographic view of x, z in [-span, span] and returns the fraction of
+// lit pixels in the window.
+static float litFraction(void)
+{
+    const int w = 160, h = 90;
+    std::vector<unsigned char> px(w * h * 4);
+    glReadBuffer(GL_BACK);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glReadPixels(0, 0, w, h, GL_RGBA, GL_UNSIGNED_BYTE, px.data());
+    int lit = 0;
+    for (int i = 0; i < w * h; i++) lit += px[i * 4] > 128;
+    return lit / (float)(w * h);
+}
+
+static void topDownView(float span)
+{
+    glViewport(0, 0, 160, 90);
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    glColor3f(1, 1, 1);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(-span, span, -span, span, -500, 500);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+TEST(Geometry, ThePlaneIs667By667CellsAndCoversTheGroundFromMinus100To100)
+{
+    vlmTestGLContext();
+    topDownView(100);
+    glRotatef(90, 1, 0, 0); // look down the y axis
+    EXPECT_EQ(drawGround(0.3f), 667 * 667);
+    EXPECT_GT(litFraction(), 0.99f);
+
+    topDownView(110); // a margin of 10 around the plane stays dark
+    glRotatef(90, 1, 0, 0);
+    drawGround(0.3f);
+    float lit = litFraction();
+    EXPECT_LT(lit, 0.87f);
+    EXPECT_GT(lit, 0.80f); // (200 / 220)^2 = 0.826
+    EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+TEST(Geometry, TwentyRingsOf101CubesWhoseRadiusBreathesWithTheSwing)
+{
+    vlmTestGLContext();
+    for (float M : {-2.5f, 2.5f}) {
+        topDownView(30);            // looking down the z axis at the rings (x, y plane)
+        glTranslatef(-3, 0, 0);     // the rings' centre at the origin
+        EXPECT_EQ(scene1_drawRings(0, M), 20 * 101);
+        float r = 2 * M + 20;
+        unsigned char p[4];
+        // A cube sits on the ring at angle 0 (x = r) and none at the centre.
+        int cx = 80, cy = 45;
+        float pxPerUnit = 160 / 60.0f;
+        vlmTestReadPixel(cx + (int)lround(r * pxPerUnit), cy, p);
+        EXPECT_GT(p[0], 128) << "radius " << r;
+        vlmTestReadPixel(cx, cy, p);
+        EXPECT_LT(p[0], 128);
+    }
+}
+
