@@ -67,14 +67,15 @@ protected:
     }
 
     // Plays 25 ms ticks from `fromMs` until the demo ends or `toMs`; returns the clock of
-    // every frame in which the current scene changed, with the scene it changed to.
+    // every frame in which the current scene changed, with the scene it changed to (the end of
+    // the demo is a change to the scene past the table).
     std::vector<std::pair<int, int>> play(int fromMs, int toMs)
     {
         std::vector<std::pair<int, int>> changes;
         for (int ms = fromMs; ms <= toMs && !demoEnded; ms += 25) {
             int before = queue;
             frameAt(ms);
-            if (queue != before || demoEnded) changes.push_back({ms, demoEnded ? 7 : queue});
+            if (queue != before || demoEnded) changes.push_back({ms, queue});
         }
         return changes;
     }

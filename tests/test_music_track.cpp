@@ -452,13 +452,13 @@ TEST(Score, CheckFindsBrokenScores)
 {
     using namespace score;
     struct Case { const char *what; std::vector<Section> sections; } cases[] = {
-        {"a gap between sections", {{"a", 0, 60, "Am", {}}, {"b", 61, 59, "Am", {}}}},
-        {"ends early", {{"a", 0, 60, "Am", {}}}},
+        {"a gap between sections", {{"a", 0, 60, "Am", {}}, {"b", 61, kTrackBars - 61, "Am", {}}}},
+        {"ends early", {{"a", 0, kTrackBars - 1, "Am", {}}}},
         {"unknown chord", {{"a", 0, kTrackBars, "Am Hm", {}}}},
         {"bad hit", {{"a", 0, kTrackBars, "Am", {part(kKickDrum, kHits, "x...y...x...x...")}}}},
         {"not whole bars", {{"a", 0, kTrackBars, "Am", {part(kKickDrum, kHits, "x...x...")}}}},
         {"bad note", {{"a", 0, kTrackBars, "Am", {part(kLead, kMelody, "A4 " + std::string(30, '.') + "Q")}}}},
-        {"part past its section", {{"a", 0, kTrackBars, "Am", {bars(part(kPad, kChord, held(1)), 110, 121)}}}},
+        {"part past its section", {{"a", 0, kTrackBars, "Am", {bars(part(kPad, kChord, held(1)), kTrackBars - 10, kTrackBars + 1)}}}},
         {"unknown instrument", {{"a", 0, kTrackBars, "Am", {part(kInstrumentCount, kChord, held(1))}}}},
     };
     for (const Case &c : cases) EXPECT_NE(checkScore(c.sections), "") << c.what;
