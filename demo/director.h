@@ -27,7 +27,8 @@ constexpr int DIRECTOR_SCENES = 0 DIRECTOR_TABLE(DIRECTOR_COUNT_ROW);
 constexpr int DIRECTOR_SCENE_SLOTS = 12;
 // The hand-over prints and registers the lengths of the first ten entries only.
 constexpr int DIRECTOR_PRINTED_SLOTS = 10;
-static_assert(DIRECTOR_SCENES <= DIRECTOR_PRINTED_SLOTS && DIRECTOR_PRINTED_SLOTS <= DIRECTOR_SCENE_SLOTS,
+static_assert(DIRECTOR_SCENES <= DIRECTOR_PRINTED_SLOTS &&
+                  DIRECTOR_PRINTED_SLOTS <= DIRECTOR_SCENE_SLOTS,
               "the hand-over would leave a scene's length unregistered");
 
 struct GridRecording;
@@ -49,7 +50,6 @@ struct SceneFrame {
 
 // One scene: everything the director, loading and the warm-up know of it.
 struct SceneRow {
-    const char *name = nullptr; // one word: `demo --timeline` prints it
     float seconds = 0;          // its length, stored into sceneTime by loading stage 1
     float paper = 0;            // 0 dark, 1 light: its target's clear grey and the post "paper"
     const char *track = nullptr; // camera track file put on slot 0 on its first frame
@@ -61,6 +61,7 @@ struct SceneRow {
     void (*draw)(const SceneFrame &frame) = nullptr; // the frame, into the bound target
     GridRecording *grids[2] = {};       // recorded after the loading stages, in this order
     SceneIds *ids = nullptr;            // the ids its loading step made; loading adds the target
+    const char *name = nullptr;         // one word: `demo --timeline` prints it
 };
 
 #define DIRECTOR_DECLARE_ROW(row) extern const SceneRow row;
@@ -100,9 +101,10 @@ int director_heldWindow(unsigned int ms, unsigned int *startMs, unsigned int *en
 
 enum SceneChange { SCENE_STAYS = 0, SCENE_FORWARD, SCENE_BACK, DEMO_END };
 // The end-of-block test of scene N at scene time t: past its duration the next scene takes
-// over (loadingTime += duration); scenes after the first below -3 s step back (loadingTime -= previous
-// duration). The last scene running out is DEMO_END, after the same hand-over (queue past the table, loadingTime
-// past the demo), so the process ends with the clock where the next scene would begin.
+// over (loadingTime += duration); scenes after the first below -3 s step back
+// (loadingTime -= previous duration). The last scene running out is DEMO_END, after the same
+// hand-over (queue past the table, loadingTime past the demo), so the process ends with the
+// clock where the next scene would begin.
 SceneChange director_sceneChange(int N, float t);
 // Runs `block` for the table's scenes in order; scene N's runs when queue equals N at its test, so
 // a forward change lets the next scene's block run in the same frame.

@@ -75,8 +75,7 @@ static void draw(const SceneFrame &f)
 
 // The titles show from 22.5 s.
 const SceneRow SCENE0_OPENING = {
-    .name = "opening",
     .seconds = 30, .paper = 0, .track = "data/camera/scene0-camera0.vtrack", .warmTime = 23,
     .load = load, .screen = strongDistortion, .fade = scene0_fade, .draw = draw,
-    .grids = {&scene0_plane}, .ids = &scene0,
+    .grids = {&scene0_plane}, .ids = &scene0, .name = "opening",
 };

@@ -65,7 +65,7 @@ static void draw(const SceneFrame &f)
 }
 
 const SceneRow SCENE1_WHITE_CORRIDOR = {
-    .name = "white-corridor",
     .seconds = 15, .paper = 1, .track = "data/camera/scene1-camera0.vtrack", .load = load,
     .screen = strongDistortion, .fade = scene1_fade, .draw = draw, .ids = &scene1,
+    .name = "white-corridor",
 };

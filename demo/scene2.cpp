@@ -119,8 +119,7 @@ static void draw(const SceneFrame &f)
 }
 
 const SceneRow SCENE2_DARK_CORRIDOR = {
-    .name = "dark-corridor",
     .seconds = 30, .paper = 0, .track = "data/camera/scene2-camera0.vtrack", .load = load,
     .firstFrame = firstFrame, .screen = strongDistortion, .fade = scene2_fade, .draw = draw,
-    .ids = &scene2,
+    .ids = &scene2, .name = "dark-corridor",
 };

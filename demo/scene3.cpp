@@ -71,8 +71,7 @@ static void draw(const SceneFrame &f)
 
 // The message shows from 6 s.
 const SceneRow SCENE3_CRASH = {
-    .name = "crash",
     .seconds = 7.5f, .paper = 1, .track = "data/camera/scene3-camera0.vtrack", .warmTime = 7,
     .load = load, .screen = scene3_screenEffects, .fade = scene3_fade, .draw = draw,
-    .ids = &scene3,
+    .ids = &scene3, .name = "crash",
 };

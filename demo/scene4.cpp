@@ -129,8 +129,7 @@ static void draw(const SceneFrame &f)
 }
 
 const SceneRow SCENE4_ROAD = {
-    .name = "road",
     .seconds = 45, .paper = 0, .track = "data/camera/scene4-camera0.vtrack", .load = load,
     .firstFrame = firstFrame, .screen = calmDistortion, .fade = scene4_fade, .draw = draw,
-    .grids = {&scene4_grid}, .ids = &scene4,
+    .grids = {&scene4_grid}, .ids = &scene4, .name = "road",
 };

@@ -81,8 +81,7 @@ static void draw(const SceneFrame &f)
 }
 
 const SceneRow SCENE5_REACTORS = {
-    .name = "reactors",
     .seconds = 22.5f, .paper = 0, .track = "data/camera/scene5-camera0.vtrack", .load = load,
     .screen = calmDistortion, .fade = scene5_fade, .draw = draw, .grids = {&scene5_strip},
-    .ids = &scene5,
+    .ids = &scene5, .name = "reactors",
 };

@@ -124,7 +124,7 @@ static float fade(float)
 
 // Its end, past 66 s, ends the demo before that frame's post pass.
 const SceneRow SCENE6_TUNNEL = {
-    .name = "tunnel",
     .seconds = 66, .paper = 0, .track = "data/camera/scene6-camera0.vtrack", .load = load,
     .screen = calmDistortion, .fade = fade, .draw = draw, .grids = {&scene6_strip}, .ids = &scene6,
+    .name = "tunnel",
 };

@@ -116,7 +116,8 @@ class Run:
                 with open(os.path.join(self.dir, entry), "wb") as f:
                     f.write(files[entry])
             else:
-                os.symlink(os.path.join(os.path.abspath(stage), entry), os.path.join(self.dir, entry))
+                os.symlink(os.path.join(os.path.abspath(stage), entry),
+                           os.path.join(self.dir, entry))
         self.log_path = stdout or os.path.join(self.dir, "out.txt")
         self.timeline = timeline(stage)
         self.started = time.monotonic()

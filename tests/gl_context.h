@@ -2,7 +2,10 @@
 #pragma once
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+#include <gtest/gtest.h>
 #include <unistd.h>
+#include <functional>
+#include <vector>
 
 // Whether the X server shows the test window: freeglut only redraws a window it knows is shown,
 // however often a redraw is asked for, so tests that count redraws start once it is.
@@ -56,4 +59,18 @@ inline bool vlmTestRunUntilPast(const int &counter, int before)
         if (counter == before) usleep(10000);
     }
     return counter > before;
+}
+
+// GL's feedback of draw() of kind `type` (GL_3D, GL_3D_COLOR, ...), in a buffer of room for
+// `room` values: the values GL wrote (none, and a failure, when they overflow it).
+inline std::vector<GLfloat> vlmTestFeedback(GLenum type, size_t room, const std::function<void()> &draw)
+{
+    static std::vector<GLfloat> buffer;
+    buffer.resize(room);
+    glFeedbackBuffer((GLsizei)buffer.size(), type, buffer.data());
+    glRenderMode(GL_FEEDBACK);
+    draw();
+    GLint n = glRenderMode(GL_RENDER);
+    EXPECT_GE(n, 0) << "feedback buffer overflow";
+    return std::vector<GLfloat>(buffer.begin(), buffer.begin() + (n > 0 ? n : 0));
 }

@@ -2,7 +2,7 @@
 // hand-over, start scene, scene changes forward and back, the end of the demo and the live
 // hold; and the data the table's times must agree with (camera tracks; the music's sections
 // are checked with the score in test_music_track). Times come from the table, except in the
-// one acceptance test of the specified scene times.
+// one acceptance test of the demo's own seven scene times.
 #include "director.h"
 #include "live.h"
 #include "scenes.h"
@@ -82,9 +82,9 @@ protected:
 };
 
 // The one test that holds the scene times and lengths as written values: the seven scenes of
-// the demo as it is specified, in front of any scene added after them. The rest of the suite
+// the demo as it was made, in front of any scene added after them. The rest of the suite
 // takes the timeline from the table.
-TEST_F(Director, AcceptanceTheSevenScenesHaveTheirSpecifiedTimesAndLengths)
+TEST_F(Director, AcceptanceTheSevenScenesKeepTheirTimesAndLengths)
 {
     const std::string lengths = "sceneTime[0] = 30.000000\nsceneTime[1] = 15.000000\n"
                                 "sceneTime[2] = 30.000000\nsceneTime[3] = 7.500000\n"
@@ -152,7 +152,8 @@ TEST_F(Director, AStartSceneSeeksToTheWholeSecondsBeforeItAndPlaysItsFullLengthF
         std::string out = handOver(k);
         int position = wholeSecondsBefore(k);
         EXPECT_NE(out.find("## got queue " + std::to_string(k) + "\n"), std::string::npos);
-        EXPECT_NE(out.find("song start pos = " + std::to_string(position) + "\n"), std::string::npos);
+        std::string seek = "song start pos = " + std::to_string(position) + "\n";
+        EXPECT_NE(out.find(seek), std::string::npos);
         EXPECT_EQ(queue, k);
         EXPECT_EQ(SOUND_MUTE_TIMER, position);
         EXPECT_FLOAT_EQ(loadingTime, position / 1000);

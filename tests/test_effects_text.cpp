@@ -66,12 +66,8 @@ struct Primitive {
 };
 std::vector<Primitive> feedback(GLenum type, int perVertex, const std::function<void()> &draw)
 {
-    static std::vector<GLfloat> buffer(1 << 20);
-    glFeedbackBuffer((GLsizei)buffer.size(), type, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    GLint n = glRenderMode(GL_RENDER);
-    EXPECT_GE(n, 0) << "feedback buffer overflow";
+    std::vector<GLfloat> buffer = vlmTestFeedback(type, 1 << 20, draw);
+    GLint n = (GLint)buffer.size();
     std::vector<Primitive> out;
     for (GLint i = 0; i < n;) {
         GLint token = (GLint)buffer[i++];

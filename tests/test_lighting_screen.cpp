@@ -3,7 +3,6 @@
 #include "gl_context.h"
 #include "effects_screen.h"
 #include "lighting.h"
-#include "quad_batch.h"
 #include "vlm_math.h"
 #include <gtest/gtest.h>
 #include <stdlib.h>
@@ -20,7 +19,6 @@ protected:
     {
         // The staged font lives at tools/crounded.ttf of the stage.
         ASSERT_EQ(chdir(VLM_STAGE_DIR), 0);
-        setenv("VLM_PIXEL_CULL", "1", 1); // quad batches leave out quads that light no pixel
         vlmTestGLContext(W, H);
     }
     void SetUp() override
@@ -332,146 +330,4 @@ TEST_F(Screen, SplineTubeSkipsItsFirstSegments)
     vlm_draw3DSpline(p0, p1, p2, 0.03f, 1.0f);
     EXPECT_EQ(rgbAt((int)(W * 0.2f), y), "255,255,255");  // x = 7.0
     EXPECT_EQ(rgbAt((int)(W * 0.6f), y), "0,0,0");        // x = 7.4
-}
-
-// ------------------------------------------------------------------ quad batches
-
-// A grid in the loop style of the scenes: single-precision counters stepped by `cell`.
-template <typename Corner> static int gridLoop(float cell, Corner corner)
-{
-    int quads = 0;
-    for (float x = -30; x < 30; x += cell) {
-        for (float z = -30; z < 30; z += cell) {
-            corner(x, 0, z);
-            corner(x, 0, z + cell);
-            corner(x + cell, 0, z + cell);
-            corner(x + cell, 0, z);
-            quads++;
-        }
-    }
-    return quads;
-}
-
-// The frame `draw` leaves, seen from `eye` towards (0, 0, 20) (default: from beside the grid,
-// most of which lies behind or beside the eye).
-static std::vector<unsigned char> frameAfter(void (*draw)(int), int batch, GLenum polygonMode,
-                                             const float eye[3] = nullptr)
-{
-    static const float BESIDE[3] = {12, 3, 12};
-    if (!eye) eye = BESIDE;
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_DEPTH_TEST);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(45, (double)W / H, 0.1, 200);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    gluLookAt(eye[0], eye[1], eye[2], 0, 0, 20, 0, 1, 0);
-    glPolygonMode(GL_FRONT_AND_BACK, polygonMode);
-    glColor3f(0.2f, 0.9f, 0.6f);
-    draw(batch);
-    glPolygonMode(GL_FRONT_AND_BACK, GL_FILL);
-    std::vector<unsigned char> rgb(W * H * 3);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, W, H, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return rgb;
-}
-
-static void drawImmediate(int)
-{
-    glBegin(GL_QUADS);
-    gridLoop(0.7f, [](float x, float y, float z) { glVertex3f(x, y, z); });
-    glEnd();
-}
-
-static void drawFineImmediate(int)
-{
-    glBegin(GL_QUADS);
-    gridLoop(0.25f, [](float x, float y, float z) { glVertex3f(x, y, z); });
-    glEnd();
-}
-
-// The grid of `cell` recorded into a new batch in runs of `runQuads`; its quads in `quads`.
-static int recordGrid(float cell, int runQuads, int &quads)
-{
-    int batch = vlm_quadBatchBegin();
-    quads = gridLoop(cell, [batch](float x, float y, float z) { vlm_quadBatchVertex(batch, x, y, z); });
-    const float grow[3] = {0, 0, 0};
-    vlm_quadBatchEnd(batch, runQuads, grow);
-    return batch;
-}
-
-static size_t litBytes(const std::vector<unsigned char> &rgb)
-{
-    size_t lit = 0;
-    for (unsigned char c : rgb) lit += c > 0;
-    return lit;
-}
-
-static int SENT = 0;
-static void drawBatch(int batch)
-{
-    SENT = vlm_quadBatchDraw(batch);
-}
-
-static void drawEdges(int batch)
-{
-    SENT = vlm_quadBatchDrawEdges(batch);
-}
-
-// A batch id the table never gave, and a 65th batch, are faults: each says which function and
-// what, and ends the process with status -1.
-TEST(QuadBatchDeathTest, ABadIdOrAFullTableSaysWhereAndEnds)
-{
-    GTEST_FLAG_SET(death_test_style, "threadsafe");
-    EXPECT_EXIT({ dup2(2, 1); vlm_quadBatchDraw(-1); }, testing::ExitedWithCode(255),
-                "\\[!\\] vlm_quadBatchDraw: no quad batch with id -1");
-    EXPECT_EXIT({ dup2(2, 1); vlm_quadBatchVertex(vlm_quadBatchBegin() + 1, 0, 0, 0); },
-                testing::ExitedWithCode(255), "\\[!\\] vlm_quadBatchVertex: no quad batch with id");
-    EXPECT_EXIT({ dup2(2, 1); for (int i = 0; i <= 64; i++) vlm_quadBatchBegin(); },
-                testing::ExitedWithCode(255),
-                "\\[!\\] vlm_quadBatchBegin: the quad batch table is full \\(64 batches\\)");
-}
-
-TEST_F(Screen, QuadBatchDrawsTheLoopsQuadsAndOutlinesPixelForPixelAndLeavesOutWhatCannotBeSeen)
-{
-    int quads, batch = recordGrid(0.7f, 16, quads);
-    EXPECT_EQ(quads, 86 * 86); // 0.7 accumulated in single precision: 86 steps, not 85.7
-    EXPECT_EQ(vlm_quadBatchQuads(batch), quads);
-    for (GLenum mode : {GL_FILL, GL_LINE}) {
-        std::vector<unsigned char> expected = frameAfter(drawImmediate, batch, mode);
-        std::vector<unsigned char> drawn = frameAfter(drawBatch, batch, mode);
-        EXPECT_TRUE(expected == drawn) << (mode == GL_FILL ? "filled" : "as lines");
-        EXPECT_GT(SENT, 0);
-        EXPECT_LT(SENT, quads / 2); // the runs behind the eye were not sent
-        EXPECT_GT(litBytes(drawn), drawn.size() / 20); // and the grid is on screen
-    }
-    // The outlines as lines are the quads under the line polygon mode, whatever that mode is.
-    std::vector<unsigned char> outlines = frameAfter(drawImmediate, batch, GL_LINE);
-    for (GLenum mode : {GL_FILL, GL_LINE}) {
-        EXPECT_TRUE(frameAfter(drawEdges, batch, mode) == outlines);
-        EXPECT_GT(SENT, 0);
-        EXPECT_LT(SENT, quads / 2);
-    }
-    glDisable(GL_DEPTH_TEST);
-}
-
-// On a software GL a batch leaves out the quads that cover no pixel centre: a grid of cells
-// smaller than a pixel, seen whole from afar and low, is drawn from a fraction of its quads,
-// and not a pixel differs from the grid sent whole, over the whole window and in a viewport
-// off the window's corner.
-TEST_F(Screen, QuadBatchLeavesOutQuadsThatCoverNoPixelCentreWithoutChangingAPixel)
-{
-    int quads, batch = recordGrid(0.25f, 64, quads);
-    const float afar[3] = {0, 14, 100};
-    for (int offset : {0, 1}) {
-        if (offset) glViewport(7, 5, W - 20, H - 11);
-        std::vector<unsigned char> expected = frameAfter(drawFineImmediate, batch, GL_FILL, afar);
-        std::vector<unsigned char> drawn = frameAfter(drawBatch, batch, GL_FILL, afar);
-        EXPECT_TRUE(expected == drawn) << (offset ? "in the offset viewport" : "in the window");
-        EXPECT_LT(SENT, quads / 3);
-        EXPECT_GT(litBytes(drawn), drawn.size() / 50);
-    }
-    glViewport(0, 0, W, H);
-    glDisable(GL_DEPTH_TEST);
 }

@@ -39,12 +39,8 @@ struct Cube {
 // The window-space polygons GL produced for draw(), in order.
 std::vector<std::vector<float>> feedbackPolygons(const std::function<void()> &draw)
 {
-    static std::vector<GLfloat> buffer(1 << 22);
-    glFeedbackBuffer((GLsizei)buffer.size(), GL_3D, buffer.data());
-    glRenderMode(GL_FEEDBACK);
-    draw();
-    GLint n = glRenderMode(GL_RENDER);
-    EXPECT_GE(n, 0) << "feedback buffer overflow";
+    std::vector<GLfloat> buffer = vlmTestFeedback(GL_3D, 1 << 22, draw);
+    GLint n = (GLint)buffer.size();
     std::vector<std::vector<float>> polygons;
     for (GLint i = 0; i < n;) {
         GLint token = (GLint)buffer[i++];
