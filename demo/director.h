@@ -18,7 +18,8 @@
     SCENE(SCENE3_CRASH)            \
     SCENE(SCENE4_ROAD)             \
     SCENE(SCENE5_REACTORS)         \
-    SCENE(SCENE6_TUNNEL)
+    SCENE(SCENE6_TUNNEL)           \
+    /* the end of the table */
 
 #define DIRECTOR_COUNT_ROW(row) +1
 constexpr int DIRECTOR_SCENES = 0 DIRECTOR_TABLE(DIRECTOR_COUNT_ROW);
