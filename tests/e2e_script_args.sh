@@ -25,7 +25,7 @@ done
 calls() { cat "$tmp/calls" 2>/dev/null; }
 
 # ./run --video with wrong arguments: status 2, what is wrong, the form, and nothing run.
-usage="usage: $tmp/run --video FILE.mp4 [WIDTHxHEIGHT] [--frames N]"
+usage="usage: $tmp/run --video FILE.mp4 [WxH] [--frames N]"
 refused() {  # MESSAGE ARGS...
   local want=$1; shift
   rm -f "$tmp/calls"
