@@ -8,8 +8,6 @@
 #   FOLDER/capture/         where -c writes its frames
 # FOLDER defaults to the calling build folder's run/. Needs VLM_PACKER and VLM_FONT (set by
 # find_package(vlm), or by this project's own CMakeLists.txt when taken in with add_subdirectory).
-set(VLM_STAGE_FOLDER_SCRIPT ${CMAKE_CURRENT_LIST_DIR}/vlm-stage-folder.cmake)
-
 function(vlm_add_run_folder target)
   cmake_parse_arguments(ARG "" "FOLDER;DATA" "" ${ARGN})
   if(NOT ARG_FOLDER)
@@ -25,7 +23,7 @@ function(vlm_add_run_folder target)
   add_custom_target(${target}_run_folder ALL
     COMMAND ${CMAKE_COMMAND} -DPROGRAM=$<TARGET_FILE:${target}> -DDATA=${ARG_DATA}
             -DFOLDER=${ARG_FOLDER} -DPACKER=${VLM_PACKER} -DFONT=${VLM_FONT}
-            -P ${VLM_STAGE_FOLDER_SCRIPT}
+            -P ${CMAKE_CURRENT_FUNCTION_LIST_DIR}/vlm-stage-folder.cmake
     DEPENDS ${depends}
     COMMENT "Laying out the run folder ${ARG_FOLDER}"
     VERBATIM)

@@ -48,6 +48,27 @@ cmake -DPROGRAM="$tmp/first_demo" -DDATA="$example/data" -DFOLDER="$tmp/pc-run" 
   -DPACKER="$prefix/bin/vlm-vfile" -DFONT="$prefix/share/vlm/crounded.ttf" \
   -P "$prefix/lib/cmake/vlm/vlm-stage-folder.cmake" || fail "the run folder could not be laid out"
 
+# Taken in with add_subdirectory, this tree gives the library (and the packer) alone: no demo, no
+# tools, no tests, and neither GoogleTest nor LAME looked for.
+mkdir "$tmp/sub"
+cat > "$tmp/sub/CMakeLists.txt" <<CMAKE
+cmake_minimum_required(VERSION 3.20)
+project(author_demo CXX)
+add_subdirectory("$src" velmor)
+add_executable(first_demo "$example/main.cpp")
+target_link_libraries(first_demo PRIVATE vlm::vlm)
+vlm_add_run_folder(first_demo DATA "$example/data")
+CMAKE
+cmake -S "$tmp/sub" -B "$tmp/sub/b" "${cmake_args[@]}" >"$tmp/sub.log" 2>&1 || { cat "$tmp/sub.log"; fail "add_subdirectory"; }
+targets=$(cmake --build "$tmp/sub/b" --target help | sed -n 's/^\.\.\. //p' | grep -v '\.[ois]$' | LC_ALL=C sort | tr '\n' ' ')
+for want in first_demo first_demo_run_folder vfile vlm; do
+  [[ " $targets" == *" $want "* ]] || fail "add_subdirectory: no target $want in: $targets"
+done
+for unwanted in demo demokit stage tests gen_music test_audio; do
+  [[ " $targets" == *" $unwanted "* ]] && fail "add_subdirectory: the target $unwanted is built too"
+done
+grep -Eq '^(LAME_LIB|GTest_DIR)' "$tmp/sub/b/CMakeCache.txt" && fail "add_subdirectory looks for LAME or GoogleTest"
+
 # The picture checks, on raw RGB frames: FRAME_AT_1S FRAME_AT_4_75S WIDTH HEIGHT.
 check_frames() {
   python3 - "$@" <<'PY'
