@@ -45,25 +45,37 @@ static void bindForPass(int index, int outputs, float grey, unsigned textures[2]
     }
 }
 
+// Sampler objects bound to a unit override the texture's own filter and wrap for a pass.
 // The passes before the composite read their textures at texel centres only: unfiltered reads
-// there give the texel a linear filter would, at a quarter of the reads. A sampler object
-// bound to the unit overrides the texture's own filter for the pass; without sampler objects
-// the linear filter stays and gives the same picture, only slower.
-static void readUnfiltered(unsigned unit, bool on)
+// there give the texel a linear filter would, at a quarter of the reads. The composite keeps
+// the linear filter but keeps its reads inside the picture, where clamping to the edge gives
+// what wrapping would, and the software rasteriser's clamped filter is the cheaper one.
+// Without sampler objects the textures' own state stays and gives the same picture, slower.
+enum Sampling { SAMPLE_NEAREST, SAMPLE_CLAMPED_LINEAR, SAMPLINGS };
+
+static void sampleWith(unsigned unit, Sampling sampling, bool on)
 {
-    static GLuint sampler = 0;
+    static GLuint samplers[SAMPLINGS];
     static bool made = false;
     if (!made) {
         made = true;
         if (GLEW_ARB_sampler_objects) {
-            glGenSamplers(1, &sampler);
-            glSamplerParameteri(sampler, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-            glSamplerParameteri(sampler, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-            glSamplerParameteri(sampler, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
-            glSamplerParameteri(sampler, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+            glGenSamplers(SAMPLINGS, samplers);
+            for (int i = 0; i < SAMPLINGS; i++) {
+                GLint filter = i == SAMPLE_NEAREST ? GL_NEAREST : GL_LINEAR;
+                glSamplerParameteri(samplers[i], GL_TEXTURE_MIN_FILTER, filter);
+                glSamplerParameteri(samplers[i], GL_TEXTURE_MAG_FILTER, filter);
+                glSamplerParameteri(samplers[i], GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+                glSamplerParameteri(samplers[i], GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+            }
         }
     }
-    if (sampler) glBindSampler(unit, on ? sampler : 0);
+    if (samplers[sampling]) glBindSampler(unit, on ? samplers[sampling] : 0);
+}
+
+static void readUnfiltered(unsigned unit, bool on)
+{
+    sampleWith(unit, SAMPLE_NEAREST, on);
 }
 
 void postChain_scenePass(int postShader, float fade, unsigned fbotex)
@@ -147,11 +159,52 @@ static void finalPass(void)
     vlm_shader_sendUniformValue(program, "dist_ammount", &VLM_SCREEN_DIST, 1);
     vlm_shader_sendUniformValue(program, "rgb_ammount", &VLM_SCREEN_RGBDIST, 1);
     vlm_shader_sendUniformValue(program, "fade", &VLM_SCREEN_FADE, 1);
-    withoutDepthTest(finalQuad); // the window was just cleared, as above
+    sampleWith(0, SAMPLE_CLAMPED_LINEAR, true);
+    sampleWith(1, SAMPLE_CLAMPED_LINEAR, true);
+    withoutDepthTest(finalQuad); // over all of the window but the cleared bands
+    sampleWith(0, SAMPLE_CLAMPED_LINEAR, false);
+    sampleWith(1, SAMPLE_CLAMPED_LINEAR, false);
     vlm_disableShader();
 
     vlm_popScreenMatrices();
     glDisable(GL_TEXTURE_2D); // unit 2, the active one
+}
+
+// Clears the window's pixels inside the rectangle x0..x1, y0..y1 (window pixels, ends
+// excluded; clipped to the window), colour only.
+static void clearRectangle(int x0, int y0, int x1, int y1)
+{
+    if (x1 <= x0 || y1 <= y0) return;
+    glScissor(x0, y0, x1 - x0, y1 - y0);
+    glClear(GL_COLOR_BUFFER_BIT);
+}
+
+// Binds the window for the composite and clears, to black, what the composite does not
+// cover: the bands above and below its quad (y beyond +-0.9) and anything beside the
+// viewport. The rest it overwrites, and nothing drawn onto the window tests depth, so neither
+// that colour nor the depth buffer is cleared. The bands take a row more than they need on
+// their inner side; the quad draws over it. A caller that has narrowed drawing with its own
+// scissor gets the clear inside that scissor, as it is.
+static void bindWindowForComposite(void)
+{
+    static const int FAR = 1 << 15;
+    unsigned textures[2];
+    vlm_enableFBOUncleared(-1, 1, textures); // an index never handed out: the window
+    glClearColor(0, 0, 0, 1);
+    if (glIsEnabled(GL_SCISSOR_TEST)) {
+        glClear(GL_COLOR_BUFFER_BIT);
+        return;
+    }
+    GLint v[4];
+    glGetIntegerv(GL_VIEWPORT, v);
+    int bottom = v[1] + (int)(0.05f * (float)v[3]) + 2;
+    int top = v[1] + (int)(0.95f * (float)v[3]) - 1;
+    glEnable(GL_SCISSOR_TEST);
+    clearRectangle(0, 0, FAR, bottom);
+    clearRectangle(0, top, FAR, FAR);
+    clearRectangle(0, bottom, v[0], top);
+    clearRectangle(v[0] + v[2], bottom, FAR, top);
+    glDisable(GL_SCISSOR_TEST);
 }
 
 void postChain_toWindow(int W, int H)
@@ -161,7 +214,7 @@ void postChain_toWindow(int W, int H)
     unsigned picture = (unsigned)VLM_PP[0][PP_TEXTURE0];
     chainPass(2, picture, 0, "Width", W);
     chainPass(3, (unsigned)VLM_PP[2][PP_TEXTURE0], picture, "Height", H);
-    vlm_disableFBO(0, 0, 0);
+    bindWindowForComposite();
     finalPass();
 }
 

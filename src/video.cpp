@@ -4,6 +4,7 @@
 #include "vlm.h"
 #include <GL/glew.h>
 #include <GL/freeglut.h>
+#include <fcntl.h>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
@@ -17,6 +18,26 @@ static FILE *VIDEO_FILE = nullptr;
 static int VIDEO_FRAME = 0;               // frames written so far
 static std::vector<unsigned char> PIXELS; // one frame, reused
 
+// A pipe holds 64 KiB by default and the stream's buffer is a page: a frame of several
+// megabytes would cross in hundreds of writes and dozens of hand-overs between the demo and
+// the encoder. A wide buffer and a wider pipe (as wide as the system lets an unprivileged
+// process make it) take a frame in a few. Not a pipe, or refused: the pipe is left as it is.
+static const size_t STREAM_BUFFER = 1 << 20;
+
+static void widenPipe(int fd)
+{
+#ifdef F_SETPIPE_SZ
+    int widest = 1 << 20;
+    if (FILE *limit = fopen("/proc/sys/fs/pipe-max-size", "r")) {
+        if (fscanf(limit, "%d", &widest) != 1) widest = 1 << 20;
+        fclose(limit);
+    }
+    if (widest > 0) fcntl(fd, F_SETPIPE_SZ, widest);
+#else
+    (void)fd;
+#endif
+}
+
 void vlm_startVideo(void (*display)(void))
 {
     VIDEO_DISPLAY = display;
@@ -26,6 +47,8 @@ void vlm_startVideo(void (*display)(void))
         fflush(stdout);
         exit(-1);
     }
+    setvbuf(VIDEO_FILE, nullptr, _IOFBF, STREAM_BUFFER);
+    widenPipe(fileno(VIDEO_FILE));
 }
 
 // The picture the frame left in the read buffer (the back buffer, as a capture reads it),

@@ -213,16 +213,19 @@ TEST_F(LoadingGL, StagesCreateEveryResourceInOrderAndTheChainCarriesAPictureBetw
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     VLM_SCREEN_RGBDIST = VLM_SCREEN_DIST = VLM_SCREEN_WOBBLE = 0;
+    vlm_disableFBO(1, 1, 1); // a window left white: the bands are the chain's own black
     postChain_toWindow(320, 180);
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 
     std::vector<unsigned char> px = readWindow();
     auto at = [&](int x, int y) { return &px[(y * 320 + x) * 4]; };
-    for (int x : {5, 160, 314}) {
-        for (int y : {0, 4, 175, 179}) { // the bands: 5 % of 180 = 9 rows each
+    for (int x : {0, 5, 160, 314, 319}) {
+        for (int y : {0, 4, 8, 171, 175, 179}) { // the bands: 5 % of 180 = 9 rows each
             EXPECT_LT(at(x, y)[0] + at(x, y)[1] + at(x, y)[2], 10) << x << "," << y;
         }
+        EXPECT_GT(at(x, 9)[1], 150) << x << ": the picture's first row, light paper";
     }
+    EXPECT_GT(at(5, 170)[1], 150) << "the picture's last row, light paper";
     unsigned char *paper = at(80, 50), *square = at(240, 130);
     EXPECT_GT(paper[0], 200); // white paper stays light
     EXPECT_GT(paper[1], 200);
