@@ -80,6 +80,26 @@ TEST(CameraTrack, EasesFromTheOriginThroughKeysAndHoldsTheLast)
     }
 }
 
+// Eased, the camera leaves a key and arrives at the next one slowly and moves fastest between
+// them: the tenth of a segment at either end covers a fraction of the middle tenth's distance.
+TEST(CameraTrack, LeavesAndReachesEachKeySlowlyAndMovesFastestBetween)
+{
+    CameraTrack *t = loadTrack("ease.vtrack", "1000 0 0 0 0 0 0\n3000 100 0 0 0 40 0\n");
+    auto at = [t](uint32_t ms) {
+        vlm_interpolate_track(t, ms);
+        return std::make_pair(t->position.x, t->rotation.y);
+    };
+    auto moved = [&](uint32_t from, uint32_t to) {
+        auto a = at(from), b = at(to);
+        return std::make_pair(b.first - a.first, b.second - a.second);
+    };
+    auto leaving = moved(1000, 1200), middle = moved(1900, 2100), arriving = moved(2800, 3000);
+    EXPECT_LT(leaving.first, middle.first / 5);
+    EXPECT_LT(arriving.first, middle.first / 5);
+    EXPECT_LT(leaving.second, middle.second / 5);
+    EXPECT_LT(arriving.second, middle.second / 5);
+}
+
 TEST(CameraTrack, EmptyTrackNeverMovesByItselfAndGettersSkipAbsentVectors)
 {
     CameraTrack *t = emptyOn(3);

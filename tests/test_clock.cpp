@@ -200,6 +200,17 @@ TEST(Tick, SilentClockRunsOnlyOnceStartedAndNotPaused)
     EXPECT_TRUE(vlmTestRunUntilPast(redraws, before));
 }
 
+TEST(Tick, ASeekBeforeTheStartRunsOnFromTheStart)
+{
+    openWindow();
+    resetClocks(0, 0);
+    vlm_startMusic();
+    tick();
+    vlm_skipTo(-3000);  // a left arrow pressed early
+    tick();
+    EXPECT_EQ(vlm_getTime(), 25u);
+}
+
 TEST(Tick, CaptureClockAdvancesEveryTickAndWritesNumberedFrames)
 {
     openWindow();

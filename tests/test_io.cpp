@@ -11,6 +11,7 @@
 #include <stdlib.h>
 #include <string.h>
 #include <functional>
+#include <sys/mman.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -20,13 +21,18 @@
 
 typedef std::vector<unsigned char> Bytes;
 
-// Parses `image` from a heap block of exactly its size, so any read past it is caught.
+// Parses `image` from a block that ends where an unreadable page begins, so a read past it
+// faults in every build, not only under the sanitizers.
 static VlmRecordResult parseExact(const std::string &image, const char *name)
 {
-    unsigned char *block = (unsigned char *)malloc(image.size() ? image.size() : 1);
+    size_t page = (size_t)sysconf(_SC_PAGESIZE), pages = image.size() / page + 1;
+    unsigned char *map = (unsigned char *)mmap(nullptr, (pages + 1) * page, PROT_READ | PROT_WRITE,
+                                               MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+    EXPECT_EQ(mprotect(map + pages * page, page, PROT_NONE), 0);
+    unsigned char *block = map + pages * page - image.size();
     memcpy(block, image.data(), image.size());
     VlmRecordResult result = vlm_io_parseRecord(block, image.size(), name);
-    free(block);
+    munmap(map, (pages + 1) * page);
     return result;
 }
 
