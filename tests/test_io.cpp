@@ -499,11 +499,15 @@ TEST(Packer, HeadersUpTo128BytesRoundTripAndLongerOnesAreRefused)
     EXPECT_NE(errors.find("nowhere.txt"), std::string::npos) << errors;
 }
 
-TEST(Packer, CheckFailsOnADamagedFile)
+TEST(Packer, CheckFailsOnADamagedFileOrAFileChangedSincePacking)
 {
     enterTempDir();
     writeFile("a.txt", std::string(500, 'a') + "tail");
     ASSERT_EQ(runTool("pack data.vfile", "a.txt\n", nullptr), 0);
+    writeFile("a.txt", std::string(500, 'a') + "tall");
+    EXPECT_NE(runTool("check data.vfile", "", nullptr), 0);
+    writeFile("a.txt", std::string(500, 'a') + "tail");
+    EXPECT_EQ(runTool("check data.vfile", "", nullptr), 0);
     std::string image = readFile("data.vfile");
     image[image.size() - 3] ^= 0x55;
     writeFile("data.vfile", image);
