@@ -613,6 +613,21 @@ TEST_F(GLTest, TargetsMadeAtTheWindowSizeFollowItOnceANewSizeHolds)
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
 }
 
+// A window that changes only its height, or only its width, is followed all the same.
+TEST_F(GLTest, TargetsFollowAChangeOfOneSideAlone)
+{
+    vlm_handleResize(W, H / 2);
+    int target = vlm_loadFBO(W, H / 2);
+    for (int height : {H, H / 2}) {
+        vlm_handleResize(W, height);
+        for (int frame = 0; frame < 3; frame++) vlm_fboFollowWindow(W, height);
+        expectSize(target, W, height, "height alone");
+    }
+    vlm_handleResize(W / 2, H / 2);
+    for (int frame = 0; frame < 3; frame++) vlm_fboFollowWindow(W / 2, H / 2);
+    expectSize(target, W / 2, H / 2, "width alone");
+}
+
 TEST_F(GLTest, DepthTargetRecordsDepth)
 {
     int target = vlm_loadDepthFBO(64, 64);
