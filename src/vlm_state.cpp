@@ -2,6 +2,7 @@
 #include "vlm_state.h"
 #include "live.h"
 #include "video.h"
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 
@@ -24,6 +25,46 @@ unsigned int version0 = 0;
 
 static const int kSceneSlots = (int)(sizeof(SCENE_TIME) / sizeof(SCENE_TIME[0]));
 
+// ---------------------------------------------------------------- past the song's end
+// A demo may be longer than its song. Once the position holds at the song's end, the clock goes
+// on at real time from there (standing still while paused), so the demo still reaches its end.
+typedef std::chrono::steady_clock SteadyClock;
+struct Overtime {
+    bool running = false;          // the clock is past the song's end
+    double fromMs = 0;             // the reading when it last started counting
+    SteadyClock::time_point since; // when that was
+    bool told = false;             // the warning has been printed
+};
+static Overtime OVERTIME;
+
+static double overtimeReading(SteadyClock::time_point now)
+{
+    if (SOUND_PAUSED) return OVERTIME.fromMs;
+    return OVERTIME.fromMs + std::chrono::duration<double, std::milli>(now - OVERTIME.since).count();
+}
+
+static void startOvertime(unsigned int ms)
+{
+    OVERTIME.running = true;
+    OVERTIME.fromMs = ms;
+    OVERTIME.since = SteadyClock::now();
+    if (OVERTIME.told) return;
+    OVERTIME.told = true;
+    printf("[/] The music ended at %u ms, before the demo did: the clock goes on at real time "
+           "without it.\n", SONGLENGTH);
+}
+
+// The music's clock: its position, or past its end the real-time count from there.
+static unsigned int musicClock(unsigned int position)
+{
+    if (SONGLENGTH == 0 || position < SONGLENGTH) {
+        OVERTIME.running = false;
+        return position;
+    }
+    if (!OVERTIME.running) startOvertime(SONGLENGTH);
+    return (unsigned int)overtimeReading(SteadyClock::now());
+}
+
 unsigned int vlm_getTime(void)
 {
     // The position is asked for in every mode, as the music layer expects a steady caller.
@@ -31,7 +72,7 @@ unsigned int vlm_getTime(void)
     FMOD_Channel_GetPosition(channel0, &position, FMOD_TIMEUNIT_MS);
     unsigned int clock = CAPTURE     ? (unsigned int)CAPTURE_TIMER
                          : !SOUND_ON ? (unsigned int)SOUND_MUTE_TIMER
-                                     : position;
+                                     : musicClock(position);
     return VLM_LIVE ? vlm_liveHoldClock(clock) : clock;
 }
 
@@ -62,6 +103,8 @@ void vlm_setDemoLength(float seconds)
     DEMO_LENGTH = 0;
     for (int i = 0; i <= sceneid; i++) DEMO_LENGTH = (int)(DEMO_LENGTH + SCENE_TIME[i] * 1000.0);
     sceneid++;
+    // The video road's renderer reads the demo's length from here (the last line counts).
+    if (VLM_VIDEO_PATH) printf("[VIDEO] length %d\n", DEMO_LENGTH);
 }
 
 void vlm_skipTo(int ms)
@@ -77,7 +120,10 @@ void vlm_skipTo(int ms)
         SOUND_MUTE_TIMER = ms;
         return;
     }
-    if (SONGLENGTH != 0) FMOD_Channel_SetPosition(channel0, (unsigned int)ms, FMOD_TIMEUNIT_MS);
+    if (SONGLENGTH == 0) return;
+    FMOD_Channel_SetPosition(channel0, (unsigned int)ms, FMOD_TIMEUNIT_MS);
+    OVERTIME.running = false;
+    if ((unsigned int)ms >= SONGLENGTH) startOvertime((unsigned int)ms);
 }
 
 int vlm_togglePause(void)
@@ -86,6 +132,11 @@ int vlm_togglePause(void)
         FMOD_BOOL paused = 0;
         FMOD_Channel_GetPaused(channel0, &paused);
         FMOD_Channel_SetPaused(channel0, !paused);
+        if (OVERTIME.running) { // past the song's end the count stands still while paused
+            SteadyClock::time_point now = SteadyClock::now();
+            OVERTIME.fromMs = overtimeReading(now);
+            OVERTIME.since = now;
+        }
         SOUND_PAUSED = !paused;
         return SOUND_PAUSED;
     }

@@ -35,7 +35,8 @@ extern unsigned int version0;         // the back end's version, kept and not ot
 
 // ---------------------------------------------------------------- the clock
 // The demo clock in ms: capture clock, silent clock, or the music position (0 before playback);
-// with -live, held in the scene being looped (live.h).
+// past the song's end the music clock goes on at real time from the end (still while paused),
+// with a "[/] " line the first time; with -live, held in the scene being looped (live.h).
 unsigned int vlm_getTime(void);
 // Keys of vlm_Get; the numbers are part of the interface.
 enum vlm_getKey {
@@ -51,8 +52,10 @@ enum vlm_getKey {
 // Query accessor for the keys above; any other key is a quiet NaN.
 float vlm_Get(unsigned int key);
 // Appends one scene length in seconds and recomputes DEMO_LENGTH; a 101st is ignored with a warning.
+// On the video road it prints "[VIDEO] length DEMO_LENGTH" (scripts/render-video reads the last).
 void vlm_setDemoLength(float seconds);
-// Moves the clock to `ms` (below 0 is 0): silent clock set; music seeked once started; nothing
+// Moves the clock to `ms` (below 0 is 0): silent clock set; music seeked once started (past the
+// song's end, the real-time count starts at `ms`); nothing
 // while capturing, except on the video road (VLM_VIDEO_OUT), whose clock is set. The one way the clock is
 // moved by hand (start scene, arrow keys).
 void vlm_skipTo(int ms);

@@ -3,7 +3,9 @@
 # with everything the demo reads and lib/ with what it links beyond the system's libraries; the
 # demo started through the launcher from another working folder plays scene 6 to its end with
 # status 0 and writes nothing outside the unpacked folder and this test's temporary folder
-# (every file system call of the run is traced).
+# (every file system call of the run is traced); then every command its README.txt gives runs
+# as written in the unpacked folder (scripts/release-commands: the starts, the headless ones, a
+# short capture and its video with the music, the message without a display).
 #   tests/e2e_release.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
 src=$1 build=$2
@@ -85,4 +87,9 @@ for b in sorted(bad):
     print("written outside:", b)
 sys.exit(1 if bad else 0)
 PY
-echo "PASS (packed in $pack_seconds s, $(du -k "${archives[0]}" | cut -f1) KB at xz -0; played $seconds s)"
+# The commands of README.txt, as a viewer types them in the unpacked folder.
+commands_start=$SECONDS
+env -u MESA_SHADER_CACHE_DIR HOME="$tmp/home" XDG_CACHE_HOME="$tmp/home/.cache" TMPDIR="$tmp/tmp" \
+  timeout 600 "$src/scripts/release-commands" "$dir" >"$tmp/commands.log" 2>&1 \
+  || { cat "$tmp/commands.log"; fail "a command README.txt gives did not do as it says"; }
+echo "PASS (packed in $pack_seconds s, $(du -k "${archives[0]}" | cut -f1) KB at xz -0; played $seconds s; README.txt's $(grep -c '^\[\*\]' "$tmp/commands.log") commands in $((SECONDS - commands_start)) s)"

@@ -18,6 +18,7 @@ probe() { ffprobe -v error -select_streams "$1" -show_entries "$2" -of csv=p=0 "
 frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames \
          -of csv=p=0 "$tmp/short.mp4")
 [ "$frames" = "12" ] || fail "frame count $frames"
+grep -q "): a clip of 0.3 s (12 frames), rendered in [0-9]* s$" "$tmp/log" || fail "closing line: $(tail -1 "$tmp/log")"
 [ "$(probe a:0 stream=codec_name)" = "aac" ] || fail "no AAC audio stream"
 [ "$(probe v:0 stream=codec_name)" = "h264" ] || fail "video is not H.264"
 [ -z "$(ls -A "$TMPDIR")" ] || fail "temporary frames left behind"

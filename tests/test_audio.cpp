@@ -294,3 +294,59 @@ TEST(Music, StartedSongDrivesTheClockAndSpectrumZerosWhilePaused)
     EXPECT_EQ(std::count(left.begin(), left.end(), 0.0f), 256);
     EXPECT_EQ(std::count(right.begin(), right.end(), 0.0f), 256);
 }
+
+// A demo longer than its song: past the song's end the clock goes on at real time from where the
+// song stopped, stands still while paused, and one "[/] " line says the music ended first; a
+// seek past the end starts there, a seek back plays the song again.
+TEST(Music, ClockGoesOnAtRealTimePastTheSongsEnd)
+{
+    typedef std::chrono::steady_clock Steady;
+    auto ms = [](Steady::duration d) { return std::chrono::duration<double, std::milli>(d).count(); };
+    resetMusic(1, 0);
+    SOUND_PAUSED = 0;
+    vlm_loadMusic(vlmTestSong().c_str());
+    vlm_startMusic();
+    ASSERT_EQ(SONGLENGTH, 4535u);
+    vlm_skipTo(4400);
+    testing::internal::CaptureStdout();
+    unsigned t = vlm_getTime();
+    for (int waited = 0; t < 4835 && waited < 10000; waited += 10) {
+        sleepMs(10);
+        t = vlm_getTime();
+    }
+    std::string said = testing::internal::GetCapturedStdout();
+    EXPECT_GE(t, 4835u);
+    EXPECT_EQ(said, "[/] The music ended at 4535 ms, before the demo did: the clock goes on at "
+                    "real time without it.\n");
+
+    // Real time: between two readings the clock moves as the steady clock does around them.
+    testing::internal::CaptureStdout();
+    Steady::time_point a = Steady::now();
+    unsigned t0 = vlm_getTime();
+    Steady::time_point b = Steady::now();
+    sleepMs(100);
+    Steady::time_point c = Steady::now();
+    unsigned t1 = vlm_getTime();
+    Steady::time_point d = Steady::now();
+    EXPECT_GE(t1 - t0 + 1.0, ms(c - b));
+    EXPECT_LE(t1 - t0 - 1.0, ms(d - a));
+
+    // Paused, it stands still; resumed, it goes on from there.
+    ASSERT_EQ(vlm_togglePause(), 1);
+    unsigned held = vlm_getTime();
+    sleepMs(100);
+    EXPECT_EQ(vlm_getTime(), held);
+    ASSERT_EQ(vlm_togglePause(), 0);
+    EXPECT_GE(vlm_getTime(), held);
+    EXPECT_LT(vlm_getTime(), held + 50);
+
+    // A seek past the end starts the count there; a seek back is the song's position again.
+    vlm_skipTo(7000);
+    EXPECT_GE(vlm_getTime(), 7000u);
+    EXPECT_LT(vlm_getTime(), 7050u);
+    vlm_skipTo(1000);
+    t = vlm_getTime();
+    EXPECT_GE(t, 1000u);
+    EXPECT_LT(t, 1250u);
+    EXPECT_EQ(testing::internal::GetCapturedStdout(), "") << "the line is said once";
+}

@@ -1,0 +1,48 @@
+# Installing the framework for other demos: `cmake --install BUILD --prefix P` gives
+#   P/lib/libvlm.a                       the library
+#   P/include/vlm/*.h                    the public headers (<vlm/vlm.h> and the rest)
+#   P/lib/cmake/vlm/                     the CMake package: find_package(vlm) gives vlm::vlm and
+#                                        vlm_add_run_folder (cmake/vlm-run-folder.cmake)
+#   P/lib/pkgconfig/vlm.pc               pkg-config --cflags --libs vlm
+#   P/bin/vlm-vfile                      the data packer
+#   P/share/vlm/crounded.ttf             the font the overlay text reads (tools/crounded.ttf)
+# Included by the top CMakeLists.txt once the vlm and vfile targets exist.
+include(GNUInstallDirs)
+include(CMakePackageConfigHelpers)
+
+# What a demo calls. The rest of src/ (saving, live watching, the video road, pixel culling, the
+# machine check) is the framework's own business and stays inside the library.
+set(VLM_PUBLIC_HEADERS vlm.h vlm_state.h audio.h vlm_math.h noise.h io.h shader.h fbo.h camera.h
+    lighting.h textures.h models_obj.h models.h effects_screen.h effects_particles.h
+    effects_cubes.h effects_cubetext.h effects_gyro.h effects_city.h fonts.h quad_batch.h)
+list(TRANSFORM VLM_PUBLIC_HEADERS PREPEND ${PROJECT_SOURCE_DIR}/src/
+     OUTPUT_VARIABLE VLM_PUBLIC_HEADER_PATHS)
+set(VLM_FONT_FILE /usr/share/fonts/truetype/comfortaa/Comfortaa-Regular.ttf)
+set(VLM_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/vlm)
+
+install(TARGETS vlm EXPORT vlm-targets ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
+        INCLUDES DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES ${VLM_PUBLIC_HEADER_PATHS} DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/vlm)
+install(EXPORT vlm-targets NAMESPACE vlm:: DESTINATION ${VLM_CMAKE_DIR})
+if(TARGET vfile)
+  install(PROGRAMS $<TARGET_FILE:vfile> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME vlm-vfile)
+endif()
+if(EXISTS ${VLM_FONT_FILE})
+  install(FILES ${VLM_FONT_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/vlm RENAME crounded.ttf)
+endif()
+
+configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/vlm-config.cmake.in
+  ${PROJECT_BINARY_DIR}/vlm-config.cmake INSTALL_DESTINATION ${VLM_CMAKE_DIR}
+  PATH_VARS CMAKE_INSTALL_BINDIR CMAKE_INSTALL_DATADIR)
+write_basic_package_version_file(${PROJECT_BINARY_DIR}/vlm-config-version.cmake
+  VERSION ${PROJECT_VERSION} COMPATIBILITY SameMajorVersion)
+install(FILES ${PROJECT_BINARY_DIR}/vlm-config.cmake ${PROJECT_BINARY_DIR}/vlm-config-version.cmake
+        ${PROJECT_SOURCE_DIR}/cmake/vlm-run-folder.cmake ${PROJECT_SOURCE_DIR}/cmake/vlm-stage-folder.cmake
+        DESTINATION ${VLM_CMAKE_DIR})
+
+# The .pc file finds its prefix from where it lies, so an installed tree may be moved.
+file(RELATIVE_PATH VLM_PC_TO_PREFIX /p/${CMAKE_INSTALL_LIBDIR}/pkgconfig /p)
+string(REGEX REPLACE "/$" "" VLM_PC_TO_PREFIX "${VLM_PC_TO_PREFIX}")
+list(JOIN VLM_PKG_MODULES " " VLM_PC_REQUIRES)
+configure_file(${PROJECT_SOURCE_DIR}/cmake/vlm.pc.in ${PROJECT_BINARY_DIR}/vlm.pc @ONLY)
+install(FILES ${PROJECT_BINARY_DIR}/vlm.pc DESTINATION ${CMAKE_INSTALL_LIBDIR}/pkgconfig)
