@@ -80,6 +80,22 @@ TEST(CameraTrack, EasesFromTheOriginThroughKeysAndHoldsTheLast)
     }
 }
 
+// Eased, the camera leaves a key and arrives at the next one slowly and moves fastest between
+// them: the tenth of a segment at either end covers a fraction of the middle tenth's distance.
+TEST(CameraTrack, LeavesAndReachesEachKeySlowlyAndMovesFastestBetween)
+{
+    CameraTrack *t = loadTrack("ease.vtrack", "1000 0 0 0 0 0 0\n3000 100 0 0 0 40 0\n");
+    auto moved = [t](uint32_t from, uint32_t to) {
+        vlm_interpolate_track(t, from);
+        vec3 p = t->position, r = t->rotation;
+        vlm_interpolate_track(t, to);
+        return vec3{t->position.x - p.x, t->rotation.y - r.y, 0};
+    };
+    vec3 leaving = moved(1000, 1200), middle = moved(1900, 2100), arriving = moved(2800, 3000);
+    for (float part : {leaving.x, arriving.x}) EXPECT_LT(part, middle.x / 5);
+    for (float part : {leaving.y, arriving.y}) EXPECT_LT(part, middle.y / 5);
+}
+
 TEST(CameraTrack, EmptyTrackNeverMovesByItselfAndGettersSkipAbsentVectors)
 {
     CameraTrack *t = emptyOn(3);

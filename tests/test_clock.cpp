@@ -193,6 +193,9 @@ TEST(Tick, SilentClockRunsOnlyOnceStartedAndNotPaused)
     SOUND_MUTE_PAUSE = 0;
     tick();
     EXPECT_EQ(vlm_getTime(), 75u);
+    vlm_skipTo(-3000);  // a seek before the start: the clock runs on from the start
+    tick();
+    EXPECT_EQ(vlm_getTime(), 25u);
     EXPECT_EQ(CAPTURE_TIMER, 0);
     // Each tick asks for a redraw, which the loop then runs.
     int before = redraws;

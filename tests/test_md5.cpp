@@ -473,6 +473,23 @@ TEST(MD5Anim, BuildsAChildFromItsParentAndItsOwnComponents)
     expectQuat(out[1].orient, expect[0], expect[1], expect[2], expect[3], 1e-6f);
 }
 
+// A grandchild's offset is turned by its parent's own turn first and then by the root's: with
+// turns that do not commute, the other order puts it elsewhere.
+TEST(MD5Anim, AGrandchildsOffsetIsTurnedByTheNearestAncestorFirst)
+{
+    md5_jointInfo_t info[3] = {{"root", -1, 32, 0}, {"child", 0, 8, 1}, {"grandchild", 1, 0, 2}};
+    md5_baseFrameJoint_t base[3] = {
+        {{0, 0, 0}, {0, 0, 0, 0}}, {{1, 0, 0}, {0, 0, 0, 0}}, {{0, 1, 0}, {0, 0, 0, 0}}};
+    const float values[2] = {-kS45, -kS45};  // the root 90 degrees about z, the child about x
+    md5_joint_t out[3];
+    anim_buildFrameSkeleton(info, base, values, out, 3);
+    const quat4 z90 = {0, 0, -kS45, -kS45}, x90 = {-kS45, 0, 0, -kS45};
+    float offset[3] = {0, 1, 0}, turned[3], world[3];
+    quat_rotatePoint(x90, offset, turned);
+    quat_rotatePoint(z90, turned, world);
+    for (int c = 0; c < 3; c++) EXPECT_NEAR(out[2].pos[c], out[1].pos[c] + world[c], 1e-5f) << c;
+}
+
 TEST(MD5Anim, InterpolationBlendsPositionsAndSlerpsOrientations)
 {
     md5_joint_t a = {"a", 3, {0, 0, 0}, {0, 0, 0, 1}};

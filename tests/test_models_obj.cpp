@@ -253,12 +253,33 @@ TEST(MtlParse, TextureLinesCountOncePerKindAndOnlyInTheBlock)
     }
 }
 
-TEST(MtlParse, PackedVariantSaysMore)
+// Every key the library reads, each with a value no other field holds: a value read into the
+// wrong field, or not read, shows as a mismatch in the field it belongs to.
+TEST(MtlParse, EveryKeyLandsInItsOwnField)
 {
-    Parsed p = parseMtl("newmtl M\nmap_Kd tex.png\n", "M", true);
-    EXPECT_EQ(p.log, "[MODELS OBJ] loading material M...\ncolormap found!!!\nloading colormap tex.png\n");
-    EXPECT_EQ(p.material.colorMap, 100u);
-    EXPECT_EQ(parseMtl("newmtl M\nmap_Kd tex.png\n", "M").log, "");
+    const char *text = "newmtl M\nKa 0.11 0.12 0.13\nKd 0.21 0.22 0.23\nKs 0.31 0.32 0.33\n"
+                       "Ns 41\nNi 1.51\nd 0.61\nillum 7\nmap_Kd tex.png\nmap_bump nrm.png\n";
+    for (bool packed : {false, true}) {
+        Parsed p = parseMtl(text, "M", packed);
+        ASSERT_TRUE(p.ok) << p.error.messages;
+        const OBJMaterial &m = p.material;
+        struct Field { const char *name; double got, want; } fields[] = {
+            {"Ka r", m.ambient[0], 0.11f},  {"Ka g", m.ambient[1], 0.12f},
+            {"Ka b", m.ambient[2], 0.13f},  {"Kd r", m.diffuse[0], 0.21f},
+            {"Kd g", m.diffuse[1], 0.22f},  {"Kd b", m.diffuse[2], 0.23f},
+            {"Ks r", m.specular[0], 0.31f}, {"Ks g", m.specular[1], 0.32f},
+            {"Ks b", m.specular[2], 0.33f}, {"Ns", m.shininess, 41},
+            {"Ni", m.opticalDensity, 1.51f}, {"d", m.dissolve, 0.61f},
+            {"illum", (double)m.illum, 7},  {"map_Kd", (double)m.colorMap, 100},
+            {"map_bump", (double)m.bumpMap, 101}, {"texture flags", (double)m.textureFlags, 3},
+            {"first triangle", (double)m.firstTriangle, 7},
+        };
+        for (const Field &f : fields) EXPECT_EQ(f.got, f.want) << f.name << (packed ? " packed" : "");
+        EXPECT_EQ(p.library.textures, (std::vector<std::string>{"tex.png", "nrm.png"}));
+        // The packed variant says more; the disk one says nothing.
+        EXPECT_EQ(p.log, packed ? "[MODELS OBJ] loading material M...\ncolormap found!!!\n"
+                                  "loading colormap tex.png\n" : "");
+    }
 }
 
 TEST(MtlParse, FatalLinesGiveTheirMessage)

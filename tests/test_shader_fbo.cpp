@@ -600,17 +600,29 @@ TEST_F(GLTest, TargetsMadeAtTheWindowSizeFollowItOnceANewSizeHolds)
     for (int frame = 0; frame < 5; frame++) EXPECT_EQ(vlm_fboFollowWindow(1, 1), 0) << "1x1";
     expectSize(scene, W, H, "kept through a 1x1 window");
 
-    vlm_handleResize(W / 2, H / 2); // and smaller again
-    for (int frame = 0; frame < 3; frame++) vlm_fboFollowWindow(W / 2, H / 2);
-    expectSize(scene, W / 2, H / 2, "scene target, smaller");
-    std::vector<unsigned char> smaller = chainFrame(scene, blur, program, W / 2, H / 2);
-    int sceneSmall = vlm_loadFBO(W / 2, H / 2), blurSmall = vlm_loadFBO(W / 2, H / 2);
-    EXPECT_TRUE(smaller == chainFrame(sceneSmall, blurSmall, program, W / 2, H / 2));
+    vlm_handleResize(W, H / 2); // and smaller again, the height alone
+    for (int frame = 0; frame < 3; frame++) vlm_fboFollowWindow(W, H / 2);
+    expectSize(scene, W, H / 2, "scene target, smaller");
+    std::vector<unsigned char> smaller = chainFrame(scene, blur, program, W, H / 2);
+    int sceneSmall = vlm_loadFBO(W, H / 2), blurSmall = vlm_loadFBO(W, H / 2);
+    EXPECT_TRUE(smaller == chainFrame(sceneSmall, blurSmall, program, W, H / 2));
 
     vlm_handleResize(W, H);
     for (int frame = 0; frame < 3; frame++) vlm_fboFollowWindow(W, H);
     EXPECT_TRUE(chainFrame(scene, blur, program, W, H) == native) << "back at the first size";
     EXPECT_EQ(glGetError(), (GLenum)GL_NO_ERROR);
+}
+
+// A window that changes one side alone is followed all the same.
+TEST_F(GLTest, TargetsFollowAChangeOfOneSideAlone)
+{
+    vlm_handleResize(W / 2, H / 2);
+    int target = vlm_loadFBO(W / 2, H / 2);
+    for (auto [w, h] : {std::pair{W, H / 2}, std::pair{W, H}}) { // wider alone, then taller
+        vlm_handleResize(w, h);
+        for (int frame = 0; frame < 3; frame++) vlm_fboFollowWindow(w, h);
+        expectSize(target, w, h, "one side alone");
+    }
 }
 
 TEST_F(GLTest, DepthTargetRecordsDepth)
