@@ -10,7 +10,8 @@ export TEST_PREMATURE_EXIT_FILE="$marker"
 status=$?
 if [ -e "$marker" ]; then
   rm -f "$marker"
-  echo "FAIL: $1 ended (status $status) before its last case"
+  for program; do :; done  # the last word: the test program (after any wrapper)
+  echo "FAIL: $program ended (status $status) before its last case"
   exit 1
 fi
 exit $status
