@@ -1,4 +1,4 @@
-// Render targets: framebuffer objects with two RGBA32F colour textures and a 24-bit depth
+// Render targets: framebuffer objects with two RGBA16F colour textures and a 24-bit depth
 // renderbuffer. Owns the target table: 64 entries, indices in creation order, never freed.
 // A colour target made at the window's size follows the window: once a new window size has
 // held for a few frames, its storage is made again at that size (vlm_fboFollowWindow).
