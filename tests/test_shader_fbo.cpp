@@ -374,6 +374,17 @@ static void readAttachment(GLenum attachment, unsigned char rgba[4])
     vlmTestReadPixel(W / 2, H / 2, rgba);
 }
 
+// The program over the whole bound target, with no projection.
+static void drawFullQuadWith(int program)
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glMatrixMode(GL_MODELVIEW);
+    vlm_enableShader(program);
+    fullQuad();
+    vlm_disableShader();
+}
+
 TEST_F(GLTest, MultiTargetTakesBothOutputsOfATwoOutputShader)
 {
     int target = vlm_loadFBO(W, H);
@@ -382,12 +393,7 @@ TEST_F(GLTest, MultiTargetTakesBothOutputsOfATwoOutputShader)
     vlm_enableMultiTargetFBO(target, 0, 1, 0, textures);
     EXPECT_EQ(textures[0], vlm_fboTexture(target, 0));
     EXPECT_EQ(textures[1], vlm_fboTexture(target, 1));
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    vlm_enableShader(program);
-    fullQuad();
-    vlm_disableShader();
+    drawFullQuadWith(program);
     unsigned char p0[4], p1[4];
     readAttachment(GL_COLOR_ATTACHMENT0_EXT, p0);
     readAttachment(GL_COLOR_ATTACHMENT1_EXT, p1);
@@ -406,12 +412,7 @@ TEST_F(GLTest, MultiTargetTakesBothOutputsOfATwoOutputShader)
     EXPECT_EQ(again[1], textures[1]);
     readAttachment(GL_COLOR_ATTACHMENT0_EXT, p0);
     EXPECT_EQ(p0[1], 255) << "no clear";
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glMatrixMode(GL_MODELVIEW);
-    vlm_enableShader(program);
-    fullQuad();
-    vlm_disableShader();
+    drawFullQuadWith(program);
     readAttachment(GL_COLOR_ATTACHMENT0_EXT, p0);
     readAttachment(GL_COLOR_ATTACHMENT1_EXT, p1);
     EXPECT_EQ(p0[0], 255);
