@@ -19,7 +19,8 @@ typedef int (*VlmHoldWindow)(unsigned int ms, unsigned int *startMs, unsigned in
 // A demo that keeps its own scene clock tells the hold its windows; by default the window
 // holding the clock in the scene length table.
 void vlm_liveHoldWindowFrom(VlmHoldWindow window);
-// The hold key: starts looping the scene that plays (its window as above), or stops looping. Does nothing while capturing (the capture clock cannot move).
+// The hold key: starts looping the scene that plays (its window as above), or stops looping.
+// Does nothing while capturing (the capture clock cannot move).
 void vlm_liveToggleHold(void);
 // The clock seen through the hold: a time outside the held window seeks to its start and
 // reads as that start, so no frame ever sees the next scene. Other times pass unchanged.
