@@ -27,13 +27,6 @@ void expectTable(float (*f)(float), const std::vector<Value> &table, const char 
     for (const Value &v : table) EXPECT_FLOAT_EQ(f(v.t), v.expected) << name << " at t = " << v.t;
 }
 
-// Within a millionth of `expected` (the values below are printed to float precision).
-void expectClose(float actual, float expected, const char *what, float t)
-{
-    EXPECT_NEAR(actual, expected, 1e-6f * std::max(1.0f, std::fabs(expected)))
-        << what << " at t = " << t;
-}
-
 // The number of polygons GL receives from draw() (filled, no culling, everything in view).
 int feedbackPolygonCount(const std::function<void()> &draw)
 {
@@ -140,24 +133,27 @@ TEST(SceneValues, ScreenDistortionSplitFollowsTheBendAndTheWobbleDriftsSlowly)
     }
 }
 
-// Still at the scene's start; later each cube has its own height, larger as time goes on.
+// Still at the scene's start; later each cube has its own height, within the noise's range
+// (under 2) times t.
 TEST(SceneValues, CrashCubesShakeWithAnAmplitudeGrowingFromNothing)
 {
-    for (float x = -100; x < 100; x += 1) EXPECT_EQ(scene3_cubeHeight(0, x), 0.0f) << x;
-    struct { float t, x, height; } cases[] = {
-        {1, 0, -0.450376093f},    {1, 7, 0.24025093f},     {1, -30, -0.418605804f},
-        {5.01f, 0, 3.07636881f}, {5.01f, 7, 1.28312278f}, {5.01f, -30, -4.1463027f},
-    };
-    for (auto c : cases) expectClose(scene3_cubeHeight(c.t, c.x), c.height, "height", c.t);
+    for (float t : {0.0f, 1.0f, 5.01f}) {
+        float low = 1e9f, high = -1e9f;
+        for (float x = -100; x < 100; x += 1) {
+            float h = scene3_cubeHeight(t, x);
+            EXPECT_LE(std::fabs(h), 2 * t) << t << " " << x;
+            low = std::min(low, h), high = std::max(high, h);
+        }
+        if (t == 0) EXPECT_EQ(high - low, 0.0f);
+        else EXPECT_GT(high - low, 0.2f * t) << t;
+    }
 }
 
 // The tunnel keeps the scene time's pace with a small pulse: never more than 0.1 ahead or
 // behind, and never backwards.
 TEST(SceneValues, TunnelTravelPulsesAroundTheSceneTime)
 {
-    struct { float t, travel; } cases[] = {
-        {0, 0}, {0.3f, 0.389192879f}, {10, 9.91020679f}, {65.9f, 65.9903488f}, {66, 66.0432968f}};
-    for (auto c : cases) expectClose(scene6_travel(c.t), c.travel, "travel", c.t);
+    EXPECT_EQ(scene6_travel(0), 0.0f);
     float before = scene6_travel(-3.01f);
     for (float t = -3; t < 66; t += 0.01f) {
         float now = scene6_travel(t);
