@@ -53,6 +53,8 @@ void loading_reset(void)
 
 int loading_windowTarget(void)
 {
+    // On a software rasteriser full floats make every pass of the frame faster.
+    vlm_fboFullFloat(VLM_FULL_FLOAT_ON_SOFTWARE_GL);
     return vlm_loadFBO((int)vlm_Get(VLM_GET_WIDTH), (int)vlm_Get(VLM_GET_HEIGHT));
 }
 

@@ -1,5 +1,6 @@
-// Render targets: framebuffer objects with two RGBA16F colour textures and a depth buffer.
+// Render targets: framebuffer objects with two floating-point colour textures and a depth buffer.
 #include "fbo.h"
+#include "pixel_cull.h"
 #include "vlm_state.h"
 #include <GL/glew.h>
 #include <stdio.h>
@@ -16,6 +17,7 @@ struct FboEntry {
     GLuint depthBuffer;   // renderbuffer
     int width, height;
     bool followsWindow;   // made at the window's size: remade when the window settles at another
+    bool fullFloat;       // made while full floats were asked for: RGBA32F when the size allows
 };
 
 static FboEntry fbo[FBO_CAPACITY];
@@ -47,16 +49,33 @@ static void checkComplete(int index)
     }
 }
 
-// Half floats: 32-bit floats make a software rasteriser's passes about a tenth faster, but
-// double the memory, and a 4000x4000 window's targets then no longer fit a 32-bit process.
-static const GLint COLOUR_FORMAT = GL_RGBA16F_ARB;
+static VlmFullFloat askedFullFloat = VLM_FULL_FLOAT_NEVER;
 
-static GLuint makeColourTexture(int width, int height, GLenum attachment)
+void vlm_fboFullFloat(VlmFullFloat when)
+{
+    askedFullFloat = when;
+}
+
+// Whether a target made now is to hold full floats where its size allows.
+static bool fullFloatAsked(void)
+{
+    return askedFullFloat == VLM_FULL_FLOAT_ALWAYS ||
+           (askedFullFloat == VLM_FULL_FLOAT_ON_SOFTWARE_GL && vlm_softwareGL());
+}
+
+// Half floats unless the target asked for full ones and is small enough for them.
+static GLint colourFormat(const FboEntry &entry, int width, int height)
+{
+    bool fits = (long long)width * height <= VLM_FBO_FULL_FLOAT_PIXELS;
+    return entry.fullFloat && fits ? GL_RGBA32F_ARB : GL_RGBA16F_ARB;
+}
+
+static GLuint makeColourTexture(GLint format, int width, int height, GLenum attachment)
 {
     GLuint texture;
     glGenTextures(1, &texture);
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexImage2D(GL_TEXTURE_2D, 0, COLOUR_FORMAT, width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
+    glTexImage2D(GL_TEXTURE_2D, 0, format, width, height, 0, GL_RGBA, GL_FLOAT, nullptr);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
     glFramebufferTexture2DEXT(GL_FRAMEBUFFER_EXT, attachment, GL_TEXTURE_2D, texture, 0);
@@ -74,8 +93,10 @@ int vlm_loadFBO(int width, int height)
     glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
     glFramebufferRenderbufferEXT(GL_FRAMEBUFFER_EXT, GL_DEPTH_ATTACHMENT_EXT, GL_RENDERBUFFER_EXT,
                                  entry->depthBuffer);
-    entry->texture0 = makeColourTexture(width, height, GL_COLOR_ATTACHMENT0_EXT);
-    entry->texture1 = makeColourTexture(width, height, GL_COLOR_ATTACHMENT1_EXT);
+    entry->fullFloat = fullFloatAsked();
+    GLint format = colourFormat(*entry, width, height);
+    entry->texture0 = makeColourTexture(format, width, height, GL_COLOR_ATTACHMENT0_EXT);
+    entry->texture1 = makeColourTexture(format, width, height, GL_COLOR_ATTACHMENT1_EXT);
     checkComplete(index);
     glBindFramebufferEXT(GL_FRAMEBUFFER_EXT, 0);
     entry->followsWindow = width == vlm_globalX && height == vlm_globalY;
@@ -124,7 +145,7 @@ static void bindFramebuffer(const FboEntry *entry)
 // An index that was never handed out binds the window instead of a stray object.
 static const FboEntry *entryOf(int index)
 {
-    static const FboEntry window = {0, 0, 0, 0, 0, 0, false};
+    static const FboEntry window = {0, 0, 0, 0, 0, 0, false, false};
     return index >= 0 && index < CURRENT_ID ? &fbo[index] : &window;
 }
 
@@ -166,7 +187,7 @@ void vlm_enableFBOUncleared(int index, int outputs, unsigned textures[2])
 
 void vlm_disableFBO(float red, float green, float blue)
 {
-    static const FboEntry window = {0, 0, 0, 0, 0, 0, false};
+    static const FboEntry window = {0, 0, 0, 0, 0, 0, false, false};
     bindFramebuffer(&window);
     glDrawBuffer(GL_BACK);
     glClearColor(red, green, blue, 1.0f);
@@ -178,6 +199,7 @@ int vlm_loadDepthFBO(int width, int height)
     int index = takeIndex(width, height);
     FboEntry *entry = &fbo[index];
     entry->followsWindow = false;
+    entry->fullFloat = false;
     glGenTextures(1, &entry->texture0);
     glBindTexture(GL_TEXTURE_2D, entry->texture0);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
@@ -241,8 +263,8 @@ static void remakeStorage(int index, int width, int height)
     glRenderbufferStorageEXT(GL_RENDERBUFFER_EXT, GL_DEPTH_COMPONENT24, width, height);
     for (GLuint texture : {entry->texture0, entry->texture1}) {
         glBindTexture(GL_TEXTURE_2D, texture);
-        glTexImage2D(GL_TEXTURE_2D, 0, COLOUR_FORMAT, width, height, 0, GL_RGBA, GL_FLOAT,
-                     nullptr);
+        glTexImage2D(GL_TEXTURE_2D, 0, colourFormat(*entry, width, height), width, height, 0,
+                     GL_RGBA, GL_FLOAT, nullptr);
     }
     entry->width = width;
     entry->height = height;

@@ -1,5 +1,6 @@
-// Render targets: framebuffer objects with two RGBA16F colour textures and a 24-bit depth
-// renderbuffer. Owns the target table: 64 entries, indices in creation order, never freed.
+// Render targets: framebuffer objects with two float colour textures (RGBA16F unless asked
+// otherwise) and a 24-bit depth renderbuffer. Owns the target table: 64 entries, indices in
+// creation order, never freed.
 // A colour target made at the window's size follows the window: once a new window size has
 // held for a few frames, its storage is made again at that size (vlm_fboFollowWindow).
 #pragma once
@@ -7,6 +8,16 @@
 // Creates a width x height target (pixels); returns its index. Full table or an
 // incomplete framebuffer is fatal.
 int vlm_loadFBO(int width, int height);
+
+// The colour textures' precision of the targets made from now on. Half floats (RGBA16F) by
+// default; full floats (RGBA32F) always or only on a software rasteriser, where every
+// full-screen pass reads and writes them about a fifth faster (llvmpipe, 1280x720), at twice
+// the memory. A target over VLM_FBO_FULL_FLOAT_PIXELS pixels keeps half floats, so that the
+// targets of a very large window still fit a 32-bit process; a target that follows the window
+// chooses again at each new size.
+enum VlmFullFloat { VLM_FULL_FLOAT_NEVER, VLM_FULL_FLOAT_ON_SOFTWARE_GL, VLM_FULL_FLOAT_ALWAYS };
+enum { VLM_FBO_FULL_FLOAT_PIXELS = 1920 * 1200 };
+void vlm_fboFullFloat(VlmFullFloat when);
 // Binds the target, drawing into colour texture 0; clears to (r, g, b, 1) and depth;
 // sets a 45 degree perspective (near 0.1, far 200) and an identity model-view.
 // Returns colour texture 0. The viewport becomes the target's size (the window's is kept and

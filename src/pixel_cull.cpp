@@ -14,17 +14,25 @@ static const float TRANSFORM_ERROR = 1.0f / (1 << 20);
 // 1/16 on the coarsest, which moves a corner by up to 1/32. The margin is twice that.
 static const float SNAP_MARGIN = 1.0f / 16;
 
+bool vlm_softwareGL(void)
+{
+    static int software = -1;
+    if (software < 0) {
+        const char *r = (const char *)glGetString(GL_RENDERER);
+        software = r && (strstr(r, "llvmpipe") || strstr(r, "softpipe") || strstr(r, "swrast"));
+    }
+    return software;
+}
+
 bool vlm_pixelCullWanted(void)
 {
     static int wanted = -1;
     if (wanted < 0) {
         const char *force = getenv("VLM_PIXEL_CULL");
-        if (force && (!strcmp(force, "0") || !strcmp(force, "1"))) {
+        if (force && (!strcmp(force, "0") || !strcmp(force, "1")))
             wanted = force[0] == '1';
-        } else {
-            const char *r = (const char *)glGetString(GL_RENDERER);
-            wanted = r && (strstr(r, "llvmpipe") || strstr(r, "softpipe") || strstr(r, "swrast"));
-        }
+        else
+            wanted = vlm_softwareGL();
     }
     return wanted;
 }

@@ -439,17 +439,34 @@ TEST_F(GLTest, MultiTargetClearReachesBothTextures)
     vlm_disableFBO(0, 0, 0);
 }
 
-TEST_F(GLTest, TargetTexturesHoldValuesAboveOne)
+// The value a target's first texture holds after a clear to (v, 2.5, -1).
+static float clearedValue(int target, float v)
 {
-    int target = vlm_loadFBO(W, H);
-    vlm_enableFBO(target, 2.5f, -1.0f, 0.125f);
+    vlm_enableFBO(target, v, 2.5f, -1.0f);
     float rgba[4];
     glReadBuffer(GL_COLOR_ATTACHMENT0_EXT);
     glReadPixels(1, 1, 1, 1, GL_RGBA, GL_FLOAT, rgba);
-    EXPECT_FLOAT_EQ(rgba[0], 2.5f);
-    EXPECT_FLOAT_EQ(rgba[1], -1.0f);
-    EXPECT_FLOAT_EQ(rgba[2], 0.125f);
+    EXPECT_FLOAT_EQ(rgba[1], 2.5f) << "above one";
+    EXPECT_FLOAT_EQ(rgba[2], -1.0f) << "below zero";
     vlm_disableFBO(0, 0, 0);
+    return rgba[0];
+}
+
+// Targets hold floats beyond 0..1: half floats by default (a third comes back with 11
+// significant bits), full floats when asked for, always or on a software rasteriser (this test
+// runs on one), as long as the target is no larger than the limit. (Sizes other than the
+// window's: these targets do not follow it.)
+static const float THIRD = 1.0f / 3, THIRD_IN_HALF = 0.333251953f;
+TEST_F(GLTest, TargetsHoldHalfFloatsUnlessFullOnesAreAskedForAndFit)
+{
+    EXPECT_EQ(clearedValue(vlm_loadFBO(64, 32), THIRD), THIRD_IN_HALF) << "the default";
+    vlm_fboFullFloat(VLM_FULL_FLOAT_ON_SOFTWARE_GL);
+    EXPECT_EQ(clearedValue(vlm_loadFBO(64, 32), THIRD), THIRD) << "on this software GL";
+    vlm_fboFullFloat(VLM_FULL_FLOAT_ALWAYS);
+    EXPECT_EQ(clearedValue(vlm_loadFBO(64, 32), THIRD), THIRD) << "always";
+    EXPECT_EQ(clearedValue(vlm_loadFBO(1921, 1200), THIRD), THIRD_IN_HALF) << "over the limit";
+    vlm_fboFullFloat(VLM_FULL_FLOAT_NEVER);
+    EXPECT_EQ(clearedValue(vlm_loadFBO(64, 32), THIRD), THIRD_IN_HALF) << "never";
 }
 
 // A target whose size is not the window's (one of another size, or one made at loading before
@@ -623,6 +640,20 @@ TEST_F(GLTest, TargetsFollowAChangeOfOneSideAlone)
         vlm_handleResize(w, h);
         for (int frame = 0; frame < 3; frame++) vlm_fboFollowWindow(w, h);
         expectSize(target, w, h, "one side alone");
+    }
+}
+
+// A target of full floats that follows the window chooses again at each size: half floats
+// over the limit, full ones again below it.
+TEST_F(GLTest, AFullFloatTargetFollowingTheWindowKeepsHalfFloatsOverTheLimit)
+{
+    vlm_fboFullFloat(VLM_FULL_FLOAT_ALWAYS);
+    int target = vlm_loadFBO(W, H);
+    vlm_fboFullFloat(VLM_FULL_FLOAT_NEVER);
+    for (auto [w, h, value] : {std::tuple{2000, 1200, THIRD_IN_HALF}, std::tuple{W, H, THIRD}}) {
+        vlm_handleResize(w, h);
+        for (int frame = 0; frame < 3; frame++) vlm_fboFollowWindow(w, h);
+        EXPECT_EQ(clearedValue(target, THIRD), value) << "following the window to " << w;
     }
 }
 
