@@ -1,6 +1,6 @@
 // Render targets: framebuffer objects with two floating-point colour textures and a depth buffer.
 #include "fbo.h"
-#include "pixel_cull.h"
+#include "software_gl.h"
 #include "vlm_state.h"
 #include <GL/glew.h>
 #include <stdio.h>
@@ -145,7 +145,7 @@ static void bindFramebuffer(const FboEntry *entry)
 // An index that was never handed out binds the window instead of a stray object.
 static const FboEntry *entryOf(int index)
 {
-    static const FboEntry window = {0, 0, 0, 0, 0, 0, false, false};
+    static const FboEntry window = {};
     return index >= 0 && index < CURRENT_ID ? &fbo[index] : &window;
 }
 
@@ -187,7 +187,7 @@ void vlm_enableFBOUncleared(int index, int outputs, unsigned textures[2])
 
 void vlm_disableFBO(float red, float green, float blue)
 {
-    static const FboEntry window = {0, 0, 0, 0, 0, 0, false, false};
+    static const FboEntry window = {};
     bindFramebuffer(&window);
     glDrawBuffer(GL_BACK);
     glClearColor(red, green, blue, 1.0f);

@@ -1,5 +1,6 @@
 // Pixel culling: window positions with error bounds, and the sample test.
 #include "pixel_cull.h"
+#include "software_gl.h"
 #include "view_cull.h"
 #include <GL/glew.h>
 #include <cmath>
@@ -13,16 +14,6 @@ static const float TRANSFORM_ERROR = 1.0f / (1 << 20);
 // Besides, a rasteriser snaps window positions to its sub-pixel grid: 1/256 pixel on llvmpipe,
 // 1/16 on the coarsest, which moves a corner by up to 1/32. The margin is twice that.
 static const float SNAP_MARGIN = 1.0f / 16;
-
-bool vlm_softwareGL(void)
-{
-    static int software = -1;
-    if (software < 0) {
-        const char *r = (const char *)glGetString(GL_RENDERER);
-        software = r && (strstr(r, "llvmpipe") || strstr(r, "softpipe") || strstr(r, "swrast"));
-    }
-    return software;
-}
 
 bool vlm_pixelCullWanted(void)
 {

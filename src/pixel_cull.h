@@ -22,10 +22,7 @@ struct WindowCorner {
     float x, y, r;
 };
 
-// Whether this GL is a software rasteriser (llvmpipe, softpipe, swrast), by the renderer's
-// name; decided at the first call, with a current context.
-bool vlm_softwareGL(void);
-// Whether to cull on this GL: on a software rasteriser, where leaving out
+// Whether to cull on this GL: on a software rasteriser (src/software_gl.h), where leaving out
 // quads that light no pixel saves their setup; on other GLs the per-frame test would only add
 // work. Decided at the first call, with a current context; VLM_PIXEL_CULL=1 or 0 forces it.
 bool vlm_pixelCullWanted(void);
