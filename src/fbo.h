@@ -18,6 +18,7 @@ int vlm_loadFBO(int width, int height);
 enum VlmFullFloat { VLM_FULL_FLOAT_NEVER, VLM_FULL_FLOAT_ON_SOFTWARE_GL, VLM_FULL_FLOAT_ALWAYS };
 enum { VLM_FBO_FULL_FLOAT_PIXELS = 1920 * 1200 };
 void vlm_fboFullFloat(VlmFullFloat when);
+
 // Binds the target, drawing into colour texture 0; clears to (r, g, b, 1) and depth;
 // sets a 45 degree perspective (near 0.1, far 200) and an identity model-view.
 // Returns colour texture 0. The viewport becomes the target's size (the window's is kept and
