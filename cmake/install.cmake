@@ -10,13 +10,8 @@
 include(GNUInstallDirs)
 include(CMakePackageConfigHelpers)
 
-# What a demo calls. The rest of src/ (saving, live watching, the video road, pixel culling, the
-# machine check) is the framework's own business and stays inside the library.
-set(VLM_PUBLIC_HEADERS vlm.h vlm_state.h audio.h vlm_math.h noise.h io.h shader.h fbo.h camera.h
-    lighting.h textures.h models_obj.h models.h effects_screen.h effects_particles.h
-    effects_cubes.h effects_cubetext.h effects_gyro.h effects_city.h fonts.h quad_batch.h)
-list(TRANSFORM VLM_PUBLIC_HEADERS PREPEND ${PROJECT_SOURCE_DIR}/src/
-     OUTPUT_VARIABLE VLM_PUBLIC_HEADER_PATHS)
+# What a demo calls: every header of include/vlm/. The internal ones stay in src/ with the library.
+file(GLOB VLM_PUBLIC_HEADER_PATHS ${PROJECT_SOURCE_DIR}/include/vlm/*.h)
 set(VLM_FONT_FILE /usr/share/fonts/truetype/comfortaa/Comfortaa-Regular.ttf)
 set(VLM_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/vlm)
 

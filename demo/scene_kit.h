@@ -6,7 +6,7 @@
 // counts that result (667 x 667 cells, 101 cubes per ring, 501 x 21 strip squares) are part
 // of the picture, so callers pass range and step exactly as their loops have them. Quad grids
 // that are the same every frame are recorded once from their loop into a quad batch
-// (src/quad_batch.h) and drawn from GL buffers; the rest is immediate mode.
+// (<vlm/quad_batch.h>) and drawn from GL buffers; the rest is immediate mode.
 //
 // Index: values | the block | geometry | materials and uniforms
 #pragma once

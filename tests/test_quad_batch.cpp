@@ -1,4 +1,4 @@
-// Quad batches (src/quad_batch.h) as the scenes record them (recordGridStep, demo/scene_kit.h):
+// Quad batches (<vlm/quad_batch.h>) as the scenes record them (recordGridStep, demo/scene_kit.h):
 // drawn from their GL buffers they give the pixels of the loop sent in immediate mode
 // (drawQuadGrid), filled and as outlines, while leaving out the runs that cannot be seen and,
 // on a software GL, the quads that cover no pixel centre. A bad id and a full table are faults.
