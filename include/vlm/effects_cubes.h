@@ -1,15 +1,16 @@
-// Textured cubes: immediate-mode cubes centred on the origin of the current transform, with
-// one texture on every face or up to three textures on units 0, 1 and 2 for a multi-texturing
-// shader. No normals are given. Owns nothing.
+/// @file
+/// Textured cubes: immediate-mode cubes centred on the origin of the current transform, with
+/// one texture on every face or up to three textures on units 0, 1 and 2 for a multi-texturing
+/// shader. No normals are given. Owns nothing.
 #pragma once
 
-// A cube of half edge `s` with `texture` on every face (unit 0, whichever unit was active),
-// in white; unit 0 is left active with GL_TEXTURE_2D disabled.
+/// A cube of half edge `s` with `texture` on every face (unit 0, whichever unit was active),
+/// in white; unit 0 is left active with GL_TEXTURE_2D disabled.
 void vlm_drawTexturedCube(float s, unsigned texture);
-// The same cube; each non-zero texture k is bound on unit k, every corner gives its (u, v) to
-// units 0, 1 and 2. GL_TEXTURE_2D is disabled on all three units after; unit 2 is left active.
+/// The same cube; each non-zero texture k is bound on unit k, every corner gives its (u, v) to
+/// units 0, 1 and 2. GL_TEXTURE_2D is disabled on all three units after; unit 2 is left active.
 void vlm_drawMultiTexturedCube(float s, unsigned texture0, unsigned texture1, unsigned texture2);
 
-// The 24 corners in GL_QUADS order (front, back, top, bottom, right, left): u, v, then the
-// position in units of s (-1 or 1 per axis).
+/// The 24 corners in GL_QUADS order (front, back, top, bottom, right, left): u, v, then the
+/// position in units of s (-1 or 1 per axis).
 extern const float VLM_CUBE_CORNERS[24][5];
