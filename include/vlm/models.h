@@ -5,7 +5,7 @@
 /// 0 and never reused, and nothing is freed before the process exits. Reads its files from disk
 /// only. A 65th load, or a file whose counts or indices do not fit its arrays, prints a "[!] "
 /// message naming the file and exits with -1 (status 255).
-/// Sources: models.cpp (quaternions, meshes, drawing), models_anim.cpp (animation and player).
+/// Paths are relative to the working directory. The drawing calls need a current GL context.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -139,7 +139,9 @@ void quat_slerp(const quat4 a, const quat4 b, float t, quat4 out);
 
 // ---------------------------------------------------------------- meshes (models.cpp)
 
-/// Loads a model from disk; returns its index in MODEL (0, 1, 2, ...). Fatal faults exit -1.
+/// Loads a model from disk (never data.vfile); returns its index in MODEL (0, 1, 2, ...).
+/// Prints "warning! vlm_loadmd5, ..." and "> md5 PATH is N bytes" as it goes. A missing file
+/// prints "[!] Couldn't open PATH"; that and every other fatal fault exit -1 (status 255).
 int vlm_loadMD5(const char *path);
 /// Reads `path` into `model` (version, counts, joints, meshes); fatal faults exit -1.
 void loadMD5Mesh(md5_model_t *model, const char *path);
@@ -153,9 +155,12 @@ void md5_sizeScratch(md5_model_t *model);
 /// model->num_joints joints: texture coordinates, indices, skinned positions and normals.
 void md5_prepare_mesh(md5_model_t *model, int mesh, const md5_joint_t *skeleton);
 /// Draws the model (z-up turned to y-up, scale 0.2) in the pose held in its joints, with normals,
-/// untextured. An id no load returned prints a "[!] " message and exits -1.
+/// untextured, from client memory (no array buffer may be bound), with the current colour,
+/// material and program; matrices and client arrays left as they were. An id no load returned
+/// prints a "[!] " message and exits -1.
 void vlm_renderMD5(int model);
-/// Draws the joints as 0.5 cubes and the bones as lines, colour (1, 0.7, 0.7), in model space.
+/// Draws the joints as 0.5 cubes and the bones as lines, colour (1, 0.7, 0.7) (left current),
+/// in model space (not turned or scaled as vlm_renderMD5 does).
 void vlm_md5_renderSkeleton(int model);
 
 // ---------------------------------------------------------------- text helpers of both parsers
@@ -189,7 +194,8 @@ md5_model_t *md5_modelFor(int id, const char *caller);
 
 // ---------------------------------------------------------------- animation (models_anim.cpp)
 
-/// Loads an animation from disk; returns its index in ANIMATION. Fatal faults exit -1.
+/// Loads an animation from disk (never data.vfile); returns its index in ANIMATION (0, 1, ...).
+/// Fatal faults (a missing file: "[!] couldn't open PATH") print a "[!] " line and exit -1.
 int vlm_loadMD5Animation(const char *path);
 /// Parses the bytes of an animation file into `anim` (reset first), building every frame's
 /// skeleton. Same safety as md5_parseMesh.
@@ -210,5 +216,8 @@ void anim_skel_interpolate(const md5_joint_t *a, const md5_joint_t *b, int num_j
 void anim_framesAt(const md5_anim_t *anim, float seconds, int *frameA, int *frameB, float *t);
 /// Poses the model by the animation at `seconds` (the model keeps the pose) and draws it with
 /// the colour map "data/textures/tex2.png" on unit 0 and the normal map "data/textures/tex3.png"
-/// on unit 1. An animation that does not fit the model is reported each call and drawn anyway.
+/// on unit 1 (loaded at the first call), from client memory. An animation that does not fit
+/// the model prints "[/] Animation A is not compatible with model M" each call and is drawn
+/// anyway. Leaves unit 0 active, GL_TEXTURE_2D disabled on units 0 and 1, the client arrays
+/// disabled and the matrices as they were.
 void vlm_renderAnimatedMD5(int model, int animation, float seconds);

@@ -96,8 +96,8 @@ int loadMaterial_Native(const char *library, const char *name, OBJMaterial *mate
 /// It first sets the current colour to red (1, 0, 0, 1) and leaves it so. With colour material
 /// on (as vlm_init leaves it), that red replaces the material values being tracked: after
 /// vlm_setLight0 the specular (the MTL's Ks is not seen), in GL's default mode the ambient and
-/// diffuse (Ka and Kd are not seen); unlit and without a program the model is flat red. Set
-/// glColorMaterial and the emission as vlm_setLight0 explains before drawing lit models.
+/// diffuse (Ka and Kd are not seen); unlit and without a program the model is flat red. For
+/// the MTL's colours, light it with colour material off and a black emission (vlm_setLight0).
 ///
 /// Leaves no array buffer bound and the client arrays disabled; after a bump-mapped textured
 /// material, texture unit 1 is left active. An id that was never loaded draws nothing. A model
