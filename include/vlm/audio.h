@@ -44,7 +44,7 @@ enum {
 /// Flags and special values of the calls below.
 enum {
     FMOD_INIT_NORMAL = 0,          ///< FMOD_System_Init with no options
-    FMOD_2D = 0x8,                 ///< mode flag, accepted and not used; the music's three flags add up to 200
+    FMOD_2D = 0x8,                 ///< mode flag, accepted and not used (the music's 3 flags: 200)
     FMOD_SOFTWARE = 0x40,          ///< mode flag, accepted and not used
     FMOD_CREATESTREAM = 0x80,      ///< mode flag: decode from disk while playing (required)
     FMOD_TIMEUNIT_MS = 1,          ///< positions and lengths in milliseconds (the only unit served)

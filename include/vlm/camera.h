@@ -8,7 +8,8 @@
 /// time), eye x y z, then pitch, yaw and roll in radians. The eye looks along
 /// (sin yaw, sin pitch, cos yaw) with y up: yaw 0 looks along +z, pitch lifts the look without
 /// shortening its horizontal part, so the view tilts at most 45 degrees up or down (at pitch
-/// +-pi/2); roll is kept and never used. Every line is a key, an empty one too (time 0, the origin).
+/// +-pi/2); roll is kept and never used. Every line is a key, an empty one too (time 0, at
+/// the origin).
 #pragma once
 #include <stdint.h>
 #include <stddef.h>

@@ -84,7 +84,7 @@ struct VlmCityGeometry : VlmParseOutcome {
 /// allocation message). `path` only names the map in messages. Reads only width x height cells.
 VlmCityGeometry vlm_buildCity(int width, int height, const float *values, const char *path);
 
-#define VLM_CITY_MAX_SIDE 1024           ///< cells; the ground and roof arrays hold N x N quads each
+#define VLM_CITY_MAX_SIDE 1024           ///< cells; ground and roof arrays hold N x N quads each
 #define VLM_CITY_MAX_WALL_UNITS (1 << 22) ///< quads (128 bytes each): 512 MiB of walls at most
 
 /// Draws built geometry as vlm_drawCity does: sets the front and back material (ambient 0,

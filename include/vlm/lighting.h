@@ -27,7 +27,7 @@
 /// glColorMaterial(GL_FRONT_AND_BACK, GL_AMBIENT_AND_DIFFUSE);
 /// glColor3f(0.8f, 0.4f, 0.1f);  // geometry drawn with glColor: its lit colour from here on
 /// // or, for an OBJ model:
-/// glDisable(GL_COLOR_MATERIAL);  // its materials' values apply (the next vlm_setLight0(1) turns it on again)
+/// glDisable(GL_COLOR_MATERIAL);  // the materials' values apply (vlm_setLight0(1) enables it)
 /// vlm_renderOBJ(model);
 /// @endcode
 void vlm_setLight0(int on);

@@ -14,8 +14,8 @@
 #include "vlm_state.h"
 
 // ---------------------------------------------------------------- input state
-extern int VLM_KEYSTATE[2];           ///< edit mode: [0] = w (forward) held, [1] = s (backward) held
-extern int VLM_EDIT_MOUSE[5];         ///< edit mode: last x, last y (px), left, middle, right button down (1)
+extern int VLM_KEYSTATE[2];           ///< edit mode: [0] = w (forward), [1] = s (backward) held
+extern int VLM_EDIT_MOUSE[5];         ///< edit mode: last x, y (px); left, middle, right down (1)
 
 // ---------------------------------------------------------------- start-up (vlm.cpp)
 /// The start-up choices the command line makes, before any window exists.

@@ -8,7 +8,9 @@
 #include "audio.h"
 
 // ---------------------------------------------------------------- working modes (set at start-up)
-extern int SOUND_ON;                  ///< 1 at start, 0 after -m: the silent clock stands in for music; a demo without music sets 0 before vlm_init
+/// 1 at start, 0 after -m: the silent clock stands in for music. A demo without music sets it
+/// to 0 before vlm_init.
+extern int SOUND_ON;
 extern int CAPTURE;                   ///< 1 after -c: the capture clock, one PNG per tick
 extern int CAPTURE_CLEVEL;            ///< zlib level 0..9 of captured PNG frames (from -c)
 /// The start scene: N of `-s N` (atoi), 0 without it; read through vlm_Get(VLM_GET_START_SCENE).
@@ -25,7 +27,7 @@ extern int S_SCENE;
 extern int VLM_EDIT_MODE;             ///< 1 after a valid -e: camera editing
 extern char *VLM_EDIT_TRACK_FILENAME; ///< own copy of the -e file name; null when not editing
 extern int VLM_EDIT_CAMERA_TRACK[7];  ///< camera track ids of the seven edit tracks
-extern int VLM_EDIT_ACTIVE_TRACK;     ///< index into VLM_EDIT_CAMERA_TRACK being edited (always 0: slot 0)
+extern int VLM_EDIT_ACTIVE_TRACK;     ///< index into VLM_EDIT_CAMERA_TRACK being edited (always 0)
 /// @{
 /// Window width, height in pixels at the last reshape; 0 before the first.
 extern int vlm_globalX, vlm_globalY;
@@ -33,17 +35,17 @@ extern int vlm_globalX, vlm_globalY;
 
 // ---------------------------------------------------------------- clocks and lengths
 extern int CAPTURE_TIMER;             ///< capture clock, ms; +25 per tick in capture mode
-extern int SOUND_MUTE_TIMER;          ///< silent clock, ms; +25 per tick once started, unless paused
+extern int SOUND_MUTE_TIMER;          ///< silent clock, ms; +25 a tick once started, unless paused
 extern int SOUND_MUTE_START;          ///< non-zero once the silent clock has been started
 extern int SOUND_MUTE_PAUSE;          ///< 1 while the silent clock is paused
 extern int SOUND_PAUSED;              ///< 1 while the music is paused
 extern unsigned int SONGLENGTH;       ///< song length in ms, set when the music starts; 0 before
-extern float SCENE_TIME[100];         ///< scene lengths in seconds, in the order given to vlm_setDemoLength
+extern float SCENE_TIME[100];         ///< scene lengths in seconds, as given to vlm_setDemoLength
 extern int sceneid;                   ///< number of scene lengths given so far (0..100)
-extern int DEMO_LENGTH;               ///< the demo's length in ms: the scene lengths summed, truncated after each add
+extern int DEMO_LENGTH;               ///< the demo's length, ms: scene lengths summed, truncated
 
 // ---------------------------------------------------------------- sound handles (set by music.cpp)
-extern FMOD_SYSTEM *system0;          ///< the sound system; null until the music is loaded (see audio.h)
+extern FMOD_SYSTEM *system0;          ///< the sound system; null until the music is loaded
 extern FMOD_SOUND *sound0;            ///< the music stream
 extern FMOD_CHANNEL *channel0;        ///< the playing music; null until it starts (reads as 0 ms)
 extern unsigned int version0;         ///< the back end's version, kept and not otherwise used
