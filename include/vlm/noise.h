@@ -2,6 +2,8 @@
 /// Value noise: a deterministic integer lattice hash, smoothing, cosine interpolation and
 /// three summed layers; plus vlm_random, the program-wide noise sequence. Every value is
 /// part of the picture: single precision, 32-bit wrapping integers, truncation toward zero.
+/// Owns vlm_random's call counter (one sequence for the whole process); reads no files and
+/// makes no GL call.
 #pragma once
 
 /// Lattice value in (-1, 1] for the integer point (x, y) and seed.

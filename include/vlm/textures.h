@@ -18,7 +18,7 @@ unsigned vlm_loadPNG(const char *path);
 /// the window's back buffer holds the frame last shown) to PNG file `path`, top row first, at zlib
 /// level 0..9, whole or not at all. A bad level, an empty size or a file that cannot be
 /// written (a full disk too) is reported and skipped, an existing file left untouched; no
-/// memory is fatal (255).
+/// memory is fatal (255). Leaves GL_PACK_ALIGNMENT at 1.
 void vlm_screenshot(int width, int height, const char *path, int level);
 /// The screenshot key: `path` is taken at level 0 from the end of the next frame drawn.
 void vlm_requestScreenshot(const char *path);
@@ -28,6 +28,7 @@ void vlm_requestScreenshot(const char *path);
 void vlm_frameDrawn(int width, int height);
 /// Reads the lower-left width x height RGB pixels (rows packed, bottom first) of the current
 /// read buffer; of a window smaller than that, only what it has (the rest of `rgb` is left).
+/// `rgb` holds width x height x 3 bytes. Leaves GL_PACK_ALIGNMENT at 1.
 void vlm_readPicture(int width, int height, unsigned char *rgb);
 /// Capture mode, once per tick (between frames): writes the picture to "capture/N.png" (N from 1,
 /// the folder made when missing) at CAPTURE_CLEVEL and prints "[CAPTURE] frame N". A frame
