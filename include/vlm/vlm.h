@@ -13,6 +13,16 @@
 #include "audio.h"
 #include "vlm_state.h"
 
+/// @mainpage The vlm framework
+/// Every name a demo may use, from the headers under include/vlm/ (include them as
+/// `<vlm/NAME.h>`; nothing else of the framework is for a demo). Start with vlm.h and
+/// vlm_state.h (start-up, the clock), then by need: shader.h, fbo.h, textures.h (GL resources);
+/// models_obj.h, models.h, camera.h, lighting.h (what a scene draws and from where);
+/// effects_*.h, fonts.h, quad_batch.h (ready effects and geometry); io.h (data.vfile);
+/// vlm_math.h, noise.h; audio.h (the sound back end). Each file's page opens with what the
+/// module owns, its table's capacity and where it reads its files; each function says its units,
+/// the GL state it needs and leaves, and what ends the process. The guide is docs/framework.md.
+
 // ---------------------------------------------------------------- input state
 extern int VLM_KEYSTATE[2];           ///< edit mode: [0] = w (forward), [1] = s (backward) held
 extern int VLM_EDIT_MOUSE[5];         ///< edit mode: last x, y (px); left, middle, right down (1)
