@@ -54,9 +54,9 @@ extern unsigned int version0;         ///< the back end's version, kept and not 
 /// The demo clock in ms, the one time base of everything that follows time: the capture clock
 /// (-c and the video road), the silent clock (SOUND_ON 0), or the music's position (0 before
 /// vlm_startMusic). Past the song's end the music clock goes on at real time from the end
-/// (standing still while paused), and the first time it prints "[/] The music ended at N ms,
-/// before the demo did: the clock goes on at real time without it." With -live and the scene
-/// held ('l'), it stays inside the held scene. Needs no GL context.
+/// (standing still while paused), with one line "[/] The music ended at N ms, before the demo
+/// did: the clock goes on at real time without it." With -live and the scene held ('l'), it
+/// stays inside the held scene. Needs no GL context.
 unsigned int vlm_getTime(void);
 /// Keys of vlm_Get; the numbers are part of the interface.
 enum vlm_getKey {
