@@ -99,10 +99,12 @@ double truePeak(const std::vector<float> &x)
 
 double dBFS(double amplitude) { return 20.0 * std::log10(amplitude + 1e-30); }
 
-// Integrated loudness in LUFS of stereo `left` and `right` at 44.1 kHz: K-weighted (high shelf
-// then high pass, from their analogue prototypes), mean square in 400 ms blocks every 100 ms,
-// blocks below -70 LUFS dropped, then blocks 10 LU under the mean of the rest dropped.
-double integratedLoudness(const std::vector<float> &left, const std::vector<float> &right)
+// Loudness in LUFS of a K-weighted mean square summed over both sides.
+double lufs(double power) { return -0.691 + 10.0 * std::log10(power + 1e-30); }
+
+// K-weighted power (high shelf then high pass, from their analogue prototypes) of stereo `left`
+// and `right` at 44.1 kHz, summed over both sides, in consecutive 100 ms hops from the start.
+std::vector<double> kWeightedHops(const std::vector<float> &left, const std::vector<float> &right)
 {
     struct Biquad {
         double b0, b1, b2, a1, a2, z1 = 0, z2 = 0;
@@ -127,18 +129,24 @@ double integratedLoudness(const std::vector<float> &left, const std::vector<floa
         return Biquad{1, -2, 1, 2 * (k * k - 1) / a0, (1 - k / q + k * k) / a0};
     };
     const long hop = long(kRate / 10), frames = long(std::min(left.size(), right.size()));
-    std::vector<double> hopPower;  // summed K-weighted squares of both sides per 100 ms
+    std::vector<double> hopPower;  // per 100 ms: the mean over its frames of left² + right²
     Biquad s[2] = {shelf(), shelf()}, h[2] = {highPass(), highPass()};
     double sum = 0;
     for (long i = 0; i < frames; ++i) {
         double l = h[0].run(s[0].run(left[size_t(i)])), r = h[1].run(s[1].run(right[size_t(i)]));
         sum += l * l + r * r;
-        if ((i + 1) % hop == 0) { hopPower.push_back(sum); sum = 0; }
+        if ((i + 1) % hop == 0) { hopPower.push_back(sum / hop); sum = 0; }
     }
+    return hopPower;
+}
+
+// Integrated loudness in LUFS of K-weighted 100 ms hops: mean power in 400 ms blocks every
+// 100 ms, blocks below -70 LUFS dropped, then blocks 10 LU under the mean of the rest dropped.
+double integratedLoudness(const std::vector<double> &hopPower)
+{
     std::vector<double> blocks;
     for (size_t k = 3; k < hopPower.size(); ++k)
-        blocks.push_back((hopPower[k - 3] + hopPower[k - 2] + hopPower[k - 1] + hopPower[k]) / (4.0 * hop));
-    auto lufs = [](double power) { return -0.691 + 10.0 * std::log10(power + 1e-30); };
+        blocks.push_back((hopPower[k - 3] + hopPower[k - 2] + hopPower[k - 1] + hopPower[k]) / 4.0);
     auto gatedMean = [&](double thresholdLufs) {
         double total = 0;
         int count = 0;
@@ -275,6 +283,17 @@ const Decoded &decodedStaged()
     mpg123_close(h);
     mpg123_delete(h);
     return d;
+}
+
+// K-weighted 100 ms hops of the decoded staged MP3 (kWeightedHops), once per process.
+const std::vector<double> &decodedHops()
+{
+    static std::vector<double> hops;
+    const Decoded &d = decodedStaged();
+    if (!hops.empty() || d.pcm.empty()) return hops;
+    std::vector<float> sides[2];
+    for (size_t i = 0; i < d.pcm.size(); ++i) sides[i % 2].push_back(d.pcm[i] / 32768.0f);
+    return hops = kWeightedHops(sides[0], sides[1]);
 }
 
 // ---- the synthesiser --------------------------------------------------------------------------
@@ -562,12 +581,14 @@ TEST(MusicTrack, NothingClipsAndTheEndIsSilent)
     for (long i = t.frames() - 4410; i < t.frames(); ++i) ASSERT_LE(std::abs(t.pcm[2 * i]), 2) << i;
 }
 
-TEST(MusicTrack, NeverFallsSilentDuringTheDemo)
+// No dropout before the close, the last section (whose dying away MusicMp3 checks).
+TEST(MusicTrack, NeverFallsSilentBeforeItsClose)
 {
     const Track &t = renderedTrack();
     ASSERT_GE(t.frames(), long(demoSeconds() * kRate));
+    const double closeSec = score::makeSections().back().startBar * score::kBarSec;
     double quietest = 0, at = 0;
-    for (double s = 0; s < demoSeconds(); s += 0.1) {
+    for (double s = 0; s < closeSec; s += 0.1) {
         double level = dB(power(t, s, s + 0.1));
         if (s == 0 || level < quietest) { quietest = level; at = s; }
     }
@@ -728,11 +749,37 @@ TEST(MusicMp3, StaysAMinusOneDbTruePeakUnderFullScaleAtStreamingLoudness)
     std::vector<float> sides[2];
     for (size_t i = 0; i < d.pcm.size(); ++i) sides[i % 2].push_back(d.pcm[i] / 32768.0f);
     double peakDb = dBFS(std::max(truePeak(sides[0]), truePeak(sides[1])));
-    double loudness = integratedLoudness(sides[0], sides[1]);
+    double loudness = integratedLoudness(decodedHops());
     printf("true peak %.2f dBTP, integrated loudness %.2f LUFS\n", peakDb, loudness);
     EXPECT_LE(peakDb, -1.0);
     EXPECT_GE(loudness, -16.0);
     EXPECT_LE(loudness, -13.0);
+}
+
+// The demo ends on the music's close, not inside a phrase: the last chord dies away, without a
+// cliff, to at least 20 LU under the track's integrated loudness in the 300 ms before the end.
+TEST(MusicMp3, DiesAwayTwentyDbUnderItsLoudnessByTheDemosEnd)
+{
+    const std::vector<double> &hops = decodedHops();
+    const size_t end = size_t(std::lround(demoSeconds() * 10));  // hops of 100 ms
+    ASSERT_GE(hops.size(), end) << "cannot decode " VLM_STAGE_DIR "/data/tune.mp3";
+    double integrated = integratedLoudness(hops);
+    double last = lufs((hops[end - 3] + hops[end - 2] + hops[end - 1]) / 3.0);
+    printf("integrated %.1f LUFS, the 300 ms before %.0f s %.1f LUFS\n", integrated, demoSeconds(),
+           last);
+    EXPECT_LE(last, integrated - 20.0);
+    // The last two seconds: each half second quieter than the one before, no 100 ms step down
+    // a cliff (a cut, not a decay).
+    double previous = 0;
+    for (size_t k = end - 20; k < end; ++k) {
+        EXPECT_GE(lufs(hops[k]) - lufs(hops[k - 1]), -10.0) << "at " << k / 10.0 << " s";
+        if ((end - k) % 5) continue;
+        double half = lufs((hops[k] + hops[k + 1] + hops[k + 2] + hops[k + 3] + hops[k + 4]) / 5.0);
+        if (k > end - 20) {
+            EXPECT_LT(half, previous) << "from " << k / 10.0 << " s";
+        }
+        previous = half;
+    }
 }
 
 TEST(MusicMp3, OurSoundLayerOpensItWithTheRenderedLength)

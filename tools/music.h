@@ -18,7 +18,8 @@ constexpr long kTrackFrames = long(score::kTrackBars * score::kBarSec * kRate); 
 // waveform by up to about 0.9 dB, and the encoded file must stay at -1 dBTP or below.
 constexpr float kCeiling = 0.776f;
 constexpr float kMasterGain = 0.6f;    // into the limiter: about -14.8 LUFS integrated after it
-constexpr double kFadeSec = 2.0;       // linear fade to silence at the very end
+constexpr double kFadeSec = 2.0;       // linear fade to silence at the very end (a guard: the
+                                       // score's close has died away bars before)
 
 // Nearest frame to a time in seconds.
 inline long frameAt(double seconds) { return long(std::floor(seconds * kRate + 0.5)); }

@@ -24,7 +24,7 @@ namespace score {
 constexpr double kBeatSec = 60.0 / 128.0;
 constexpr double kBarSec = 4.0 * kBeatSec;   // 1.875 s
 constexpr double kStepSec = kBarSec / 16.0;  // one sixteenth note
-constexpr int kTrackBars = 120;              // 225 s: the demo's 216 s and a tail
+constexpr int kTrackBars = 120;              // 225 s: the demo's 216 s, then silence
 
 // ---- instruments ------------------------------------------------------------------------------
 
@@ -120,7 +120,7 @@ inline std::vector<Instrument> makeInstruments()
     i->resonance = 0.15f; i->gain = 0.11f; i->reverbSend = 0.35f; i->duck = 0.55f;
     i = &t[kEndPad]; i->name = "end pad";
     i->saw = 0.5f; i->unison = 6; i->detuneCents = 14; i->spread = 0.9f;
-    i->amp = {0.05f, 1.0f, 1.0f, 6.0f}; i->cutoffHz = 1800; i->keyTrack = 0.3f;
+    i->amp = {0.05f, 1.5f, 0.55f, 5.0f}; i->cutoffHz = 1800; i->keyTrack = 0.3f;
     i->resonance = 0.15f; i->vibratoCents = 6; i->vibratoHz = 4.5f;
     i->gain = 0.13f; i->reverbSend = 0.45f;
     i = &t[kArp]; i->name = "arp";
@@ -389,7 +389,7 @@ inline std::vector<Section> makeSections()
     s.push_back(reactor);
 
     // 150-216 s: the pipe tunnel and the greetings. The anthem, a breath, the anthem again,
-    // a cadence, and the resolution to A major with its tail.
+    // a cadence, and the resolution to A major, which dies away by the demo's end.
     Section finale{"finale", 80, 16, "F G Am Am F G C E", {}};
     finale.parts = {
         bars(part(kImpactFx, kHits, once()), 0, 1),
@@ -442,17 +442,22 @@ inline std::vector<Section> makeSections()
     };
     s.push_back(cadenceBars);
 
+    // The close, 210-216 s: the cadence resolves on A major with a hit; the chord blooms and
+    // settles while the bells climb the triad and come back down, then everything lets go
+    // together on the bells' last A (213.75 s) and rings out in the room, about 40 dB under
+    // the track's loudness by the demo's end. The bars after it stay silent: the clock is the
+    // music's position, so the track runs on past the demo, which ends by its own timeline.
     Section coda{"resolution", 112, 8, "A", {}};
     coda.parts = {
         bars(part(kImpactFx, kHits, once()), 0, 1),
         bars(part(kCrashCymbal, kHits, once()), 0, 1),
-        bars(part(kEndPad, kChord, held(4), 55), 0, 4),
-        bars(part(kDroneBass, kBass, held(4, '0'), 28), 0, 4),
+        bars(part(kEndPad, kChord, held(2), 55), 0, 2),
+        bars(part(kDroneBass, kBass, held(2, '0'), 28), 0, 2),
         bars(part(kLead, kMelody, "A5 - - - - - - - - - - - - - - - | - - - - - - - - - - - - - - - - "), 0, 2),
         bars(level(part(kBell, kMelody,
-                        "A4 . C#5 . E5 . A5 . C#6 . E6 . A5 . E5 . | C#5 . E5 . A5 . C#6 . E5 . C#5 . A4 . . . "
-                        "A4 . C#5 . E5 . A5 . . . . . E5 . . . | A4 - - - - - - - - - - - - - - - "),
-                  0.9f, 0.3f), 0, 4),
+                        "A4 . C#5 . E5 . A5 . C#6 . E6 . A5 . E5 . | C#5 . E5 . A5 . C#6 . E5 . C#5 . A4 . E4 . "
+                        "A4 - - - - - - - - - - - - - - - "),
+                  0.9f, 0.4f), 0, 3),
     };
     s.push_back(coda);
     return s;
