@@ -40,8 +40,8 @@ foreach(dir IN LISTS data_dirs)
   execute_process(COMMAND ${CMAKE_COMMAND} -E copy_directory "${dir}" "${FOLDER}/data"
                   COMMAND_ERROR_IS_FATAL ANY)
 endforeach()
-execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${FONT}" "${FOLDER}/tools/crounded.ttf"
-                COMMAND_ERROR_IS_FATAL ANY)
+execute_process(COMMAND ${CMAKE_COMMAND} -E copy_if_different "${FONT}"
+                        "${FOLDER}/tools/crounded.ttf" COMMAND_ERROR_IS_FATAL ANY)
 
 # Packed: the files the loaders read through data.vfile, named as the demo asks for them.
 set(kinds vert frag geom obj mtl png)

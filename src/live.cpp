@@ -36,7 +36,8 @@ static const uint32_t CHANGE_EVENTS = IN_CLOSE_WRITE | IN_MOVED_TO;
 void vlm_liveStart(void)
 {
     WATCH_FD = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (WATCH_FD < 0) printf("[/] Live: can't watch files (%s); nothing will be reloaded\n", strerror(errno));
+    if (WATCH_FD < 0)
+        printf("[/] Live: can't watch files (%s); nothing will be reloaded\n", strerror(errno));
     fflush(stdout);
 }
 
@@ -95,7 +96,8 @@ static void reloadFile(const std::string &path)
     if (!readWhole(path.c_str(), &bytes)) return;
     if (tracks) {
         int count = vlm_reloadCameraTrack(path.c_str(), bytes.data(), bytes.size());
-        if (count > 0) printf("[*] Live: %s reloaded into %d camera track(s)\n", path.c_str(), count);
+        if (count > 0)
+            printf("[*] Live: %s reloaded into %d camera track(s)\n", path.c_str(), count);
     } else {
         int programs = vlm_reloadShaderSource(path.c_str(), bytes.c_str());
         if (programs > 0) printf("[*] Live: %s rebuilt %d program(s)\n", path.c_str(), programs);

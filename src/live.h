@@ -17,7 +17,8 @@ void vlm_liveWatchFolderOf(const char *path);
 // since the last tick is reloaded in place (shader.h, camera.h). Must not block or allocate
 // when nothing changed.
 void vlm_livePoll(void);
-// The hold key: starts looping the scene that plays (its window from vlm_liveHoldWindowFrom), or stops looping.
+// The hold key: starts looping the scene that plays (its window from vlm_liveHoldWindowFrom,
+// vlm.h), or stops looping.
 // Does nothing while capturing (the capture clock cannot move).
 void vlm_liveToggleHold(void);
 // The clock seen through the hold: a time outside the held window seeks to its start and

@@ -31,7 +31,8 @@ cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" || { cat "$tmp/i
 
 # The prefix holds the public headers alone: none of the library's internal ones.
 for internal in "$src"/src/*.h; do
-  [ ! -e "$prefix/include/vlm/$(basename "$internal")" ] || fail "the internal $(basename "$internal") is installed"
+  name=$(basename "$internal")
+  [ ! -e "$prefix/include/vlm/$name" ] || fail "the internal $name is installed"
 done
 [ "$(ls "$prefix/include")" = vlm ] || fail "P/include holds more than vlm/: $(ls "$prefix/include")"
 
@@ -70,7 +71,8 @@ stage_folder() {  # DATA
   (cd "$tmp" && cmake -DPROGRAM=first_demo -DDATA="$1" -DFOLDER=pc-run -DPACKER="$prefix/bin/vlm-vfile" \
      -DFONT="$prefix/share/vlm/crounded.ttf" -P "$prefix/lib/cmake/vlm/vlm-stage-folder.cmake")
 }
-stage_folder "$example/data" >"$tmp/stage.log" 2>&1 || { cat "$tmp/stage.log"; fail "the run folder could not be laid out"; }
+stage_folder "$example/data" >"$tmp/stage.log" 2>&1 \
+  || { cat "$tmp/stage.log"; fail "the run folder could not be laid out"; }
 packed=$("$prefix/bin/vlm-vfile" list "$tmp/pc-run/data.vfile" | wc -l)
 [ "$packed" = 4 ] || fail "the run folder's data.vfile packs $packed files, not the example's 4"
 stage_folder "$tmp/no-data" >"$tmp/stage.log" 2>&1 && fail "a run folder was laid out from missing data"
