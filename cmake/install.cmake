@@ -5,6 +5,9 @@
 #                                        vlm_add_run_folder (cmake/vlm-run-folder.cmake)
 #   P/lib/pkgconfig/vlm.pc               pkg-config --cflags --libs vlm
 #   P/bin/vlm-vfile                      the data packer
+#   P/bin/vlm-render-video               a run folder rendered to a video (scripts/render-video)
+#   P/bin/vlm-with-xvfb                  a command on an X server of its own (scripts/with-xvfb),
+#                                        which vlm-render-video runs the demo with
 #   P/share/vlm/crounded.ttf             the font the overlay text reads (tools/crounded.ttf)
 # Included by the top CMakeLists.txt once the vlm and vfile targets exist.
 include(GNUInstallDirs)
@@ -22,6 +25,10 @@ install(EXPORT vlm-targets NAMESPACE vlm:: DESTINATION ${VLM_CMAKE_DIR})
 if(TARGET vfile)
   install(PROGRAMS $<TARGET_FILE:vfile> DESTINATION ${CMAKE_INSTALL_BINDIR} RENAME vlm-vfile)
 endif()
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/render-video DESTINATION ${CMAKE_INSTALL_BINDIR}
+        RENAME vlm-render-video)
+install(PROGRAMS ${PROJECT_SOURCE_DIR}/scripts/with-xvfb DESTINATION ${CMAKE_INSTALL_BINDIR}
+        RENAME vlm-with-xvfb)
 if(EXISTS ${VLM_FONT_FILE})
   install(FILES ${VLM_FONT_FILE} DESTINATION ${CMAKE_INSTALL_DATADIR}/vlm RENAME crounded.ttf)
 endif()

@@ -2,7 +2,7 @@
 // scene changes. No GL here.
 #include "director.h"
 #include "scenes.h"
-#include "vlm.h"
+#include <vlm/vlm.h>
 #include <cstdio>
 
 // ---------------------------------------------------------------- scene table

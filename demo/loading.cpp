@@ -3,13 +3,13 @@
 // frames without a stage record the scenes' grids and warm their programs up.
 #include "loading.h"
 #include "director.h"
-#include "fbo.h"
-#include "noise.h"
 #include "post_chain.h"
 #include "scene_kit.h"
-#include "shader.h"
-#include "vlm.h"
 #include "warmup.h"
+#include <vlm/fbo.h>
+#include <vlm/noise.h>
+#include <vlm/shader.h>
+#include <vlm/vlm.h>
 #include <GL/glew.h>
 #include <chrono>
 #include <cstdio>

@@ -3,12 +3,11 @@
 // loading while not loaded, then the current scene's block, the post chain, the
 // accumulation step and the swap.
 #include "director.h"
-#include "effects_screen.h"
-#include "live.h"
 #include "loading.h"
 #include "post_chain.h"
 #include "scene_kit.h"
-#include "vlm.h"
+#include <vlm/effects_screen.h>
+#include <vlm/vlm.h>
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <cstring>

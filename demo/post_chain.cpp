@@ -3,10 +3,10 @@
 // composite with its black bands, and the accumulation step that ends every frame.
 #include "post_chain.h"
 #include "director.h"
-#include "effects_screen.h"
-#include "fbo.h"
-#include "shader.h"
-#include "vlm.h"
+#include <vlm/effects_screen.h>
+#include <vlm/fbo.h>
+#include <vlm/shader.h>
+#include <vlm/vlm.h>
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 

@@ -2,16 +2,16 @@
 // from 22.5 s three title lines in polygon letters standing around y = 40. "fade" rises from
 // 0 to 1 over 5 s and climbs above 1 in the last 5 s, building towards the cut to scene 1.
 #include "scenes.h"
-#include "camera.h"
 #include "director.h"
-#include "effects_screen.h"
-#include "lighting.h"
 #include "loading.h"
 #include "post_chain.h"
-#include "quad_batch.h"
 #include "scene_kit.h"
-#include "shader.h"
-#include "vlm.h"
+#include <vlm/camera.h>
+#include <vlm/effects_screen.h>
+#include <vlm/lighting.h>
+#include <vlm/quad_batch.h>
+#include <vlm/shader.h>
+#include <vlm/vlm.h>
 #include <GL/glew.h>
 #include <cmath>
 

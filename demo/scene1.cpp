@@ -2,16 +2,16 @@
 // slats moves along -z beside twenty rings of small cubes turning about that axis. "fade"
 // flashes from 11 down to 1 in the first second and falls to -1 over the last two.
 #include "scenes.h"
-#include "camera.h"
 #include "director.h"
-#include "lighting.h"
 #include "loading.h"
-#include "models_obj.h"
 #include "post_chain.h"
 #include "scene_kit.h"
-#include "shader.h"
-#include "textures.h"
-#include "vlm.h"
+#include <vlm/camera.h>
+#include <vlm/lighting.h>
+#include <vlm/models_obj.h>
+#include <vlm/shader.h>
+#include <vlm/textures.h>
+#include <vlm/vlm.h>
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 

@@ -3,16 +3,16 @@
 // throws cubes from a point on the same path. "fade" flashes from 11 down in the first
 // second, then stays at 5.
 #include "scenes.h"
-#include "camera.h"
 #include "director.h"
-#include "effects_particles.h"
-#include "lighting.h"
 #include "loading.h"
-#include "models_obj.h"
-#include "noise.h"
 #include "post_chain.h"
 #include "scene_kit.h"
-#include "shader.h"
+#include <vlm/camera.h>
+#include <vlm/effects_particles.h>
+#include <vlm/lighting.h>
+#include <vlm/models_obj.h>
+#include <vlm/noise.h>
+#include <vlm/shader.h>
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 

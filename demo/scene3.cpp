@@ -3,15 +3,15 @@
 // distortion grows with it. Past 6 s "FATAL SYSTEM ERROR!" appears, the distortion jumps to
 // eleven or twelve times its size with its sign inverted and "fade" drops to 0.
 #include "scenes.h"
-#include "camera.h"
 #include "director.h"
-#include "effects_screen.h"
-#include "lighting.h"
 #include "loading.h"
-#include "noise.h"
 #include "post_chain.h"
 #include "scene_kit.h"
-#include "shader.h"
+#include <vlm/camera.h>
+#include <vlm/effects_screen.h>
+#include <vlm/lighting.h>
+#include <vlm/noise.h>
+#include <vlm/shader.h>
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <cmath>

@@ -4,17 +4,17 @@
 // wireframe floor grid of 2-unit squares lies under everything and a line of thanks in filled
 // letters crosses the scene. "fade" climbs to 10 in the first second.
 #include "scenes.h"
-#include "camera.h"
 #include "director.h"
-#include "effects_particles.h"
-#include "effects_screen.h"
-#include "lighting.h"
 #include "loading.h"
-#include "models_obj.h"
 #include "post_chain.h"
 #include "scene_kit.h"
-#include "quad_batch.h"
-#include "shader.h"
+#include <vlm/camera.h>
+#include <vlm/effects_particles.h>
+#include <vlm/effects_screen.h>
+#include <vlm/lighting.h>
+#include <vlm/models_obj.h>
+#include <vlm/quad_batch.h>
+#include <vlm/shader.h>
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 

@@ -3,15 +3,15 @@
 // that its wireframe reads as a dense mesh. "fade" rises over 10 s, holds, and falls sharply
 // in the last second and a half.
 #include "scenes.h"
-#include "camera.h"
 #include "director.h"
-#include "lighting.h"
 #include "loading.h"
-#include "models_obj.h"
 #include "post_chain.h"
 #include "scene_kit.h"
-#include "quad_batch.h"
-#include "shader.h"
+#include <vlm/camera.h>
+#include <vlm/lighting.h>
+#include <vlm/models_obj.h>
+#include <vlm/quad_batch.h>
+#include <vlm/shader.h>
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 

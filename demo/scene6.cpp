@@ -3,16 +3,16 @@
 // past at a pulsing speed; a narrow strip runs along the axis and the greetings line scrolls
 // along the tunnel. Its end, 66 s in, ends the demo.
 #include "scenes.h"
-#include "camera.h"
 #include "director.h"
-#include "effects_screen.h"
-#include "lighting.h"
 #include "loading.h"
-#include "models_obj.h"
 #include "post_chain.h"
 #include "scene_kit.h"
-#include "quad_batch.h"
-#include "shader.h"
+#include <vlm/camera.h>
+#include <vlm/effects_screen.h>
+#include <vlm/lighting.h>
+#include <vlm/models_obj.h>
+#include <vlm/quad_batch.h>
+#include <vlm/shader.h>
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <cmath>

@@ -1,16 +1,16 @@
 // The scene kit: geometry, values and materials several scenes share.
 #include "scene_kit.h"
-#include "vlm.h"
-#include "camera.h"
 #include "director.h"
-#include "fbo.h"
-#include "lighting.h"
 #include "loading.h"
-#include "noise.h"
 #include "post_chain.h"
-#include "quad_batch.h"
-#include "view_cull.h"
-#include "shader.h"
+#include <vlm/camera.h>
+#include <vlm/fbo.h>
+#include <vlm/lighting.h>
+#include <vlm/noise.h>
+#include <vlm/quad_batch.h>
+#include <vlm/shader.h>
+#include <vlm/view_cull.h>
+#include <vlm/vlm.h>
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <cmath>

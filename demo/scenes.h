@@ -11,7 +11,7 @@
 #pragma once
 #include "director.h"
 #include "scene_kit.h"
-#include "vlm_math.h"
+#include <vlm/vlm_math.h>
 
 // ---------------------------------------------------------------- scene 0: opening grid, 30 s
 struct Scene0Ids : SceneIds {

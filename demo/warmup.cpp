@@ -1,11 +1,11 @@
 // Warm-ups: each scene drawn by its own code through a one-pixel scissor.
 #include "warmup.h"
 #include "director.h"
-#include "effects_screen.h"
-#include "fbo.h"
 #include "post_chain.h"
-#include "shader.h"
-#include "vlm.h"
+#include <vlm/effects_screen.h>
+#include <vlm/fbo.h>
+#include <vlm/shader.h>
+#include <vlm/vlm.h>
 #include <GL/glew.h>
 #include <GL/freeglut.h>
 #include <GL/glu.h>

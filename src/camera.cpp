@@ -6,6 +6,7 @@
 #include "camera.h"
 #include "io.h"
 #include "io_save.h"
+#include "live.h"
 #include "vlm_state.h"
 #include <GL/glew.h>
 #include <GL/glu.h>
@@ -88,6 +89,7 @@ bool trackParse(const char *path, const char *bytes, size_t size, CameraTrack *t
 // far are the track.
 static void loadTrackFile(CameraTrack *track, const char *path)
 {
+    vlm_liveWatchFolderOf(path);
     VlmFile file = vlm_io_readFile(path, VLM_FROM_DISK);
     if (file.status == VLM_FILE_MISSING) {
         printf("[!] Can't open %s :(\n", path);

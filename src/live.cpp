@@ -1,5 +1,5 @@
-// Live editing: the inotify watch on the stage's shader and track folders, the reloads it
-// triggers, and the hold that loops the current scene.
+// Live editing: the inotify watch on the folders the demo loaded its shaders and camera tracks
+// from, the reloads it triggers, and the hold that loops the current scene.
 #include "live.h"
 #include "camera.h"
 #include "shader.h"
@@ -16,16 +16,16 @@ int VLM_LIVE = 0;
 
 // ---------------------------------------------------------------- the watch
 
-// A watched folder: its inotify watch descriptor (-1 when not watched) and what its files are.
+// A watched folder: the path its files were loaded by, up to and with the last '/' ("" for the
+// working directory), and its inotify watch descriptor (-1 when it could not be watched).
 struct LiveFolder {
-    const char *path;
-    bool tracks; // camera track files; otherwise shader sources
+    std::string prefix;
     int watch;
 };
 
-static LiveFolder FOLDERS[] = {
-    {"data/shader", false, -1}, {"data/shader/PP", false, -1}, {"data/camera", true, -1}};
-static const int FOLDER_COUNT = (int)(sizeof FOLDERS / sizeof FOLDERS[0]);
+static const int FOLDER_CAPACITY = 32;
+static LiveFolder FOLDERS[FOLDER_CAPACITY];
+static int FOLDER_COUNT = 0;
 static int WATCH_FD = -1; // non-blocking inotify descriptor; -1 until vlm_liveStart
 
 // A file counts as changed once it is complete: closed after writing, or renamed into place
@@ -36,17 +36,38 @@ static const uint32_t CHANGE_EVENTS = IN_CLOSE_WRITE | IN_MOVED_TO;
 void vlm_liveStart(void)
 {
     WATCH_FD = inotify_init1(IN_NONBLOCK | IN_CLOEXEC);
-    if (WATCH_FD < 0) {
+    if (WATCH_FD < 0)
         printf("[/] Live: can't watch files (%s); nothing will be reloaded\n", strerror(errno));
+    fflush(stdout);
+}
+
+static bool watched(const std::string &prefix)
+{
+    for (int i = 0; i < FOLDER_COUNT; i++)
+        if (FOLDERS[i].prefix == prefix) return true;
+    return false;
+}
+
+void vlm_liveWatchFolderOf(const char *path)
+{
+    if (WATCH_FD < 0) return;
+    const char *slash = strrchr(path, '/');
+    std::string prefix(path, slash ? (size_t)(slash - path + 1) : 0);
+    if (watched(prefix)) return;
+    std::string folder = prefix.empty() ? "." : prefix.substr(0, prefix.size() - 1);
+    if (FOLDER_COUNT == FOLDER_CAPACITY) {
+        printf("[/] Live: can't watch %s: the watch table holds %d folders\n", folder.c_str(),
+               FOLDER_CAPACITY);
+        fflush(stdout);
         return;
     }
-    for (LiveFolder &folder : FOLDERS) {
-        folder.watch = inotify_add_watch(WATCH_FD, folder.path, CHANGE_EVENTS);
-        if (folder.watch < 0)
-            printf("[/] Live: can't watch %s (%s)\n", folder.path, strerror(errno));
-        else
-            printf("[*] Live: watching %s\n", folder.path);
-    }
+    LiveFolder &entry = FOLDERS[FOLDER_COUNT++];
+    entry.prefix = prefix;
+    entry.watch = inotify_add_watch(WATCH_FD, folder.c_str(), CHANGE_EVENTS);
+    if (entry.watch < 0)
+        printf("[/] Live: can't watch %s (%s)\n", folder.c_str(), strerror(errno));
+    else
+        printf("[*] Live: watching %s\n", folder.c_str());
     fflush(stdout);
 }
 
@@ -65,16 +86,18 @@ static bool readWhole(const char *path, std::string *bytes)
     return true;
 }
 
-static void reloadFile(const LiveFolder &folder, const char *name)
+// A saved file is reloaded by whichever table loaded it: shader sources, camera tracks.
+static void reloadFile(const std::string &path)
 {
-    std::string path = std::string(folder.path) + "/" + name;
-    if (folder.tracks ? !vlm_cameraTrackUsesFile(path.c_str()) : !vlm_shaderUsesFile(path.c_str()))
+    bool tracks = vlm_cameraTrackUsesFile(path.c_str());
+    if (!tracks && !vlm_shaderUsesFile(path.c_str()))
         return; // editor scratch files, and files nothing has loaded yet
     std::string bytes;
     if (!readWhole(path.c_str(), &bytes)) return;
-    if (folder.tracks) {
-        int tracks = vlm_reloadCameraTrack(path.c_str(), bytes.data(), bytes.size());
-        if (tracks > 0) printf("[*] Live: %s reloaded into %d camera track(s)\n", path.c_str(), tracks);
+    if (tracks) {
+        int count = vlm_reloadCameraTrack(path.c_str(), bytes.data(), bytes.size());
+        if (count > 0)
+            printf("[*] Live: %s reloaded into %d camera track(s)\n", path.c_str(), count);
     } else {
         int programs = vlm_reloadShaderSource(path.c_str(), bytes.c_str());
         if (programs > 0) printf("[*] Live: %s rebuilt %d program(s)\n", path.c_str(), programs);
@@ -84,8 +107,8 @@ static void reloadFile(const LiveFolder &folder, const char *name)
 
 static const LiveFolder *folderOf(int watch)
 {
-    for (const LiveFolder &folder : FOLDERS)
-        if (folder.watch == watch) return &folder;
+    for (int i = 0; i < FOLDER_COUNT; i++)
+        if (FOLDERS[i].watch == watch) return &FOLDERS[i];
     return nullptr;
 }
 
@@ -102,10 +125,10 @@ void vlm_livePoll(void)
         at += (ssize_t)sizeof(struct inotify_event) + event->len;
         const LiveFolder *folder = folderOf(event->wd);
         if (!folder || event->len == 0 || (event->mask & IN_ISDIR)) continue;
-        std::string key = std::string("\n") + folder->path + "/" + event->name + "\n";
-        if (seen.find(key) != std::string::npos) continue;
-        seen += key;
-        reloadFile(*folder, event->name);
+        std::string path = folder->prefix + event->name;
+        if (seen.find("\n" + path + "\n") != std::string::npos) continue;
+        seen += "\n" + path + "\n";
+        reloadFile(path);
     }
 }
 

@@ -39,6 +39,7 @@ static void fail(const char *message)
 
 char *loadFile(const char *path)
 {
+    vlm_liveWatchFolderOf(path);
     VlmFile file = vlm_io_readFile(path, VLM_FROM_NONEMPTY_PACKED_OR_DISK);
     if (VLM_LIVE && file.packed) {
         // Live, the loose file is the one being edited: it wins over its packed copy (which is

@@ -48,7 +48,15 @@ static void startOvertime(unsigned int ms)
     OVERTIME.running = true;
     OVERTIME.fromMs = ms;
     OVERTIME.since = SteadyClock::now();
-    if (OVERTIME.told) return;
+}
+
+// Said once, when the demo plays on past the song's end by more than a tick (25 ms): a demo
+// whose length (DEMO_LENGTH, when it tells it) ends within that tick of the song says nothing.
+static void tellOvertime(unsigned int readingMs)
+{
+    const unsigned int tickMs = 25;
+    if (OVERTIME.told || readingMs <= SONGLENGTH + tickMs) return;
+    if (DEMO_LENGTH > 0 && (unsigned int)DEMO_LENGTH <= SONGLENGTH + tickMs) return;
     OVERTIME.told = true;
     printf("[/] The music ended at %u ms, before the demo did: the clock goes on at real time "
            "without it.\n", SONGLENGTH);
@@ -62,7 +70,9 @@ static unsigned int musicClock(unsigned int position)
         return position;
     }
     if (!OVERTIME.running) startOvertime(SONGLENGTH);
-    return (unsigned int)overtimeReading(SteadyClock::now());
+    unsigned int reading = (unsigned int)overtimeReading(SteadyClock::now());
+    tellOvertime(reading);
+    return reading;
 }
 
 unsigned int vlm_getTime(void)

@@ -6,7 +6,11 @@
 # second is rendered to a video from its run folder by scripts/render-video; both must end by
 # themselves with status 0 and show what the camera track puts in view: the amber crystal in the
 # middle at 1 s, and gone once the camera has turned away (4.75 s), with the text line at the
-# bottom. Every installed header also compiles on its own.
+# bottom; the first plays with -live, which watches the example's own folders alone. Every
+# installed header compiles on its own, no internal header is installed or reached through
+# vlm::vlm in this tree, and every file of the demo compiles against the prefix alone. The run
+# folder of the pkg-config road is laid out by the package's command with relative paths, and
+# rendered by the installed vlm-render-video.
 #   tests/e2e_example.sh SOURCE_DIR BUILD_DIR [TOOLCHAIN_FILE]
 # With the i386 toolchain file the example is built as the 32-bit tree is (-m32, the i386
 # pkg-config path and the tree's own ftgl.pc).
@@ -25,6 +29,13 @@ fi
 
 cmake --install "$build" --prefix "$prefix" >"$tmp/install.log" || { cat "$tmp/install.log"; fail "install"; }
 
+# The prefix holds the public headers alone: none of the library's internal ones.
+for internal in "$src"/src/*.h; do
+  name=$(basename "$internal")
+  [ ! -e "$prefix/include/vlm/$name" ] || fail "the internal $name is installed"
+done
+[ "$(ls "$prefix/include")" = vlm ] || fail "P/include holds more than vlm/: $(ls "$prefix/include")"
+
 # Each installed header alone, in a translation unit of its own, warning-free.
 cflags=$(pkg-config --cflags vlm) || fail "pkg-config does not find vlm"
 for header in "$prefix"/include/vlm/*.h; do
@@ -34,19 +45,40 @@ for header in "$prefix"/include/vlm/*.h; do
     || fail "$(basename "$header") does not compile alone"
 done
 
+# The demo of this tree, the framework's first client, compiles against the prefix and its own
+# folder alone; an internal header is not found there.
+# shellcheck disable=SC2086
+c++ "${flags[@]}" -std=c++20 -Wall -Wextra -Werror -Wno-unused-parameter -fsyntax-only $cflags \
+  -I "$src/demo" "$src"/demo/*.cpp || fail "the demo does not compile against the installed prefix"
+echo "#include <vlm/live.h>" > "$tmp/internal.cpp"
+# shellcheck disable=SC2086
+c++ "${flags[@]}" -fsyntax-only $cflags "$tmp/internal.cpp" 2>/dev/null \
+  && fail "<vlm/live.h> is found through the installed prefix"
+
 # The CMake road: configured and built out of tree against the prefix.
 cmake -S "$example" -B "$tmp/cmake" -DCMAKE_PREFIX_PATH="$prefix" "${cmake_args[@]}" \
   >"$tmp/configure.log" 2>&1 || { cat "$tmp/configure.log"; fail "the example does not configure"; }
 cmake --build "$tmp/cmake" >"$tmp/build.log" 2>&1 || { cat "$tmp/build.log"; fail "the example does not build"; }
 grep -q "warning" "$tmp/build.log" && { cat "$tmp/build.log"; fail "the example builds with warnings"; }
 
-# The pkg-config road: one compiler line, and the run folder laid out by the package's script.
+# The pkg-config road: one compiler line, and the run folder laid out by the package's command,
+# run from the folder that holds the program, with relative paths; it packs every shader and
+# model of the data, and stops with a "[!] " line when the data are not there.
 # shellcheck disable=SC2046
 c++ "${flags[@]}" -o "$tmp/first_demo" "$example/main.cpp" $(pkg-config --cflags --libs vlm) \
   || fail "the pkg-config line does not build the example"
-cmake -DPROGRAM="$tmp/first_demo" -DDATA="$example/data" -DFOLDER="$tmp/pc-run" \
-  -DPACKER="$prefix/bin/vlm-vfile" -DFONT="$prefix/share/vlm/crounded.ttf" \
-  -P "$prefix/lib/cmake/vlm/vlm-stage-folder.cmake" || fail "the run folder could not be laid out"
+stage_folder() {  # DATA
+  (cd "$tmp" && cmake -DPROGRAM=first_demo -DDATA="$1" -DFOLDER=pc-run -DPACKER="$prefix/bin/vlm-vfile" \
+     -DFONT="$prefix/share/vlm/crounded.ttf" -P "$prefix/lib/cmake/vlm/vlm-stage-folder.cmake")
+}
+stage_folder "$example/data" >"$tmp/stage.log" 2>&1 \
+  || { cat "$tmp/stage.log"; fail "the run folder could not be laid out"; }
+packed=$("$prefix/bin/vlm-vfile" list "$tmp/pc-run/data.vfile" | wc -l)
+[ "$packed" = 4 ] || fail "the run folder's data.vfile packs $packed files, not the example's 4"
+stage_folder "$tmp/no-data" >"$tmp/stage.log" 2>&1 && fail "a run folder was laid out from missing data"
+grep -q '\[!\] .*no-data' "$tmp/stage.log" || { cat "$tmp/stage.log"; fail "missing data without a [!] line"; }
+usage=$("$prefix/bin/vlm-vfile" 2>&1)
+[[ $usage == "usage: vlm-vfile pack"* ]] || fail "vlm-vfile does not name itself: $usage"
 
 # Taken in with add_subdirectory, this tree gives the library (and the packer) alone: no demo, no
 # tools, no tests, and neither GoogleTest nor LAME looked for.
@@ -60,6 +92,20 @@ target_link_libraries(first_demo PRIVATE vlm::vlm)
 vlm_add_run_folder(first_demo DATA "$example/data")
 CMAKE
 cmake -S "$tmp/sub" -B "$tmp/sub/b" "${cmake_args[@]}" >"$tmp/sub.log" 2>&1 || { cat "$tmp/sub.log"; fail "add_subdirectory"; }
+# What vlm::vlm gives a demo reaches the public headers, not the internal ones: the author's
+# demo taken in here, and this tree's own demo (by either name).
+echo "#include <vlm/vlm.h>" > "$tmp/public.cpp"
+echo '#include "live.h"' > "$tmp/bare.cpp"
+for made in "$tmp/sub/b/CMakeFiles/first_demo.dir" "$build/demo-build/CMakeFiles/demokit.dir"; do
+  includes=$(sed -n 's/^CXX_INCLUDES = //p' "$made/flags.make")
+  # shellcheck disable=SC2086
+  c++ "${flags[@]}" -fsyntax-only $includes "$tmp/public.cpp" || fail "$made: <vlm/vlm.h> not found"
+  for probe in internal bare; do
+    # shellcheck disable=SC2086
+    c++ "${flags[@]}" -fsyntax-only $includes "$tmp/$probe.cpp" 2>/dev/null \
+      && fail "$made: $(cat "$tmp/$probe.cpp") is found through vlm::vlm"
+  done
+done
 targets=$(cmake --build "$tmp/sub/b" --target help | sed -n 's/^\.\.\. //p' | grep -v '\.[ois]$' | LC_ALL=C sort | tr '\n' ' ')
 for want in first_demo first_demo_run_folder vfile vlm; do
   [[ " $targets" == *" $want "* ]] || fail "add_subdirectory: no target $want in: $targets"
@@ -105,11 +151,15 @@ PY
 }
 raw() { ffmpeg -v error -y -i "$1" "${@:3}" -f rawvideo -pix_fmt rgb24 "$2"; }
 
-# Played with capture on (-c 1), for its whole length: 5 s at 25 ms per frame.
+# Played with capture on (-c 1), for its whole length: 5 s at 25 ms per frame; with -live, which
+# watches the folders the example read its shaders and camera track from, and no other.
 run=$tmp/cmake/run
-(cd "$run" && timeout 300 "$src/scripts/with-xvfb" --screen 480x320x24 ./first_demo -nf -w 320 -h 180 -c 1 \
-   >"$tmp/play.log" 2>&1); code=$?
+(cd "$run" && timeout 300 "$prefix/bin/vlm-with-xvfb" --screen 480x320x24 ./first_demo -nf -w 320 -h 180 \
+   -c 1 -live >"$tmp/play.log" 2>&1); code=$?
 [ "$code" = 0 ] || { tail -5 "$tmp/play.log"; fail "the example ended with status $code"; }
+watched=$(grep 'Live: ' "$tmp/play.log" | tr '\n' '|')
+[ "$watched" = "[*] Live: watching data/shader|[*] Live: watching data/camera|" ] \
+  || fail "-live watches other than the example's folders: $watched"
 frames=$(ls "$run/capture" | wc -l)
 [ "$frames" -ge 200 ] || fail "the example captured $frames frames, not its 5 s"
 # Capture frame n shows the clock at 25 x (n - 1) ms.
@@ -117,7 +167,7 @@ raw "$run/capture/41.png" "$tmp/c1.rgb" && raw "$run/capture/191.png" "$tmp/c2.r
 check_frames "$tmp/c1.rgb" "$tmp/c2.rgb" 320 180 || fail "captured frames"
 
 # The pkg-config build through the video road, whose length comes from the demo itself.
-"$src/scripts/render-video" "$tmp/pc-run" "$tmp/first_demo.mp4" 320x180 2>"$tmp/video.log" \
+"$prefix/bin/vlm-render-video" "$tmp/pc-run" "$tmp/first_demo.mp4" 320x180 2>"$tmp/video.log" \
   || { cat "$tmp/video.log"; fail "the example's run folder does not render to a video"; }
 count=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames \
         -of csv=p=0 "$tmp/first_demo.mp4")

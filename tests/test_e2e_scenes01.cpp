@@ -5,6 +5,7 @@
 // one started at that size, once its render targets follow it. With -live, shader and track
 // files saved while frames are captured change the next frame; without it they change nothing.
 #include "e2e_demo.h"
+#include <sstream>
 
 namespace {
 
@@ -212,11 +213,16 @@ TEST(Scenes01EndToEnd, LiveRunRebuildsSavedShadersAndTracksWhereAPlainRunChanges
     EXPECT_FALSE(centreIsMagenta(later));
     std::string plainOut = plain.output(), liveOut = live.output();
     EXPECT_EQ(plainOut.find("Live"), std::string::npos);
-    std::string watching = "[*] Live: watching data/shader\n[*] Live: watching data/shader/PP\n"
-                           "[*] Live: watching data/camera\n";
-    ASSERT_EQ(liveOut.find(watching), 0u) << liveOut;
+    // Live, the folders the loading reads shaders and tracks from are watched as they are first
+    // read from; apart from those lines the loading says the same.
+    std::string watchLine = "[*] Live: watching ", watched, unwatched;
+    std::istringstream lines(liveOut);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind(watchLine, 0) == 0) watched += line.substr(watchLine.size()) + " ";
+        else unwatched += line + "\n";
+    EXPECT_EQ(watched, "data/shader data/shader/PP data/camera ") << liveOut;
     size_t loadingEnd = plainOut.find("[CAPTURE] frame 1\n");
-    EXPECT_EQ(liveOut.substr(watching.size(), loadingEnd), plainOut.substr(0, loadingEnd));
+    EXPECT_EQ(unwatched.substr(0, loadingEnd), plainOut.substr(0, loadingEnd));
 }
 
 } // namespace

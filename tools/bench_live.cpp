@@ -33,12 +33,11 @@ int main(int argc, char **argv)
     char pattern[] = "/tmp/vlm-bench-live-XXXXXX";
     std::string dir = mkdtemp(pattern);
     if (chdir(dir.c_str()) != 0) return 1;
-    fs::create_directories("data/shader/PP");
     fs::create_directories("data/camera");
     writeTrack(200);
-    vlm_genCameraTrack(VLM_TRACK_LOADED, "data/camera/bench.vtrack");
     VLM_LIVE = 1;
-    vlm_liveStart();
+    vlm_liveStart(); // before loading, as the framework starts it: the track's folder is watched
+    vlm_genCameraTrack(VLM_TRACK_LOADED, "data/camera/bench.vtrack");
 
     Clock::time_point start = Clock::now();
     for (long i = 0; i < polls; i++) vlm_livePoll();

@@ -66,30 +66,32 @@ static void benchScreenshots()
     unlink("/tmp/bench_shot.png");
 }
 
-static std::vector<std::string> readList(const char *path)
+// The names the stage's data.vfile holds, as the packer lists them ("OFFSET  NAME  ...").
+static std::vector<std::string> packedNames(const std::string &tools)
 {
     std::vector<std::string> names;
-    FILE *f = fopen(path, "r");
-    char *line = nullptr;
-    size_t capacity = 0;
-    ssize_t length;
-    while (f && (length = vlm_io_getline(&line, &capacity, f)) > 0) {
-        std::string name(line, (size_t)length);
-        while (!name.empty() && name.back() == '\n') name.pop_back();
-        if (!name.empty()) names.push_back(name);
-    }
-    free(line);
-    if (f) fclose(f);
+    FILE *list = popen((tools + "/vfile list data.vfile").c_str(), "r");
+    char line[4096], name[4096];
+    while (list && fgets(line, sizeof line, list))
+        if (sscanf(line, "%*s %4095s", name) == 1) names.push_back(name);
+    if (list) pclose(list);
     return names;
 }
 
-static void benchPacking(const char *tools)
+static void benchPacking(const std::string &tools, const std::vector<std::string> &names)
 {
-    std::string command = std::string(tools) + "/vfile pack /tmp/bench.vfile < .stamps/vfile.list > /dev/null";
+    const char *listPath = "/tmp/bench-vfile.list";
+    FILE *list = fopen(listPath, "w");
+    if (!list) return;
+    for (const std::string &name : names) fprintf(list, "%s\n", name.c_str());
+    fclose(list);
+    std::string command = tools + "/vfile pack /tmp/bench.vfile < " + listPath + " > /dev/null";
     auto start = std::chrono::steady_clock::now();
     int status = system(command.c_str());
-    printf("vfile pack of the stage list: %.1f ms (status %d)\n", secondsSince(start) * 1000, status);
+    printf("vfile pack of the stage's %zu files: %.1f ms (status %d)\n", names.size(),
+           secondsSince(start) * 1000, status);
     unlink("/tmp/bench.vfile");
+    unlink(listPath);
 }
 
 static void benchReading(const std::vector<std::string> &names)
@@ -138,7 +140,8 @@ int main(int argc, char **argv)
         fclose(packed);
     }
     printf("stage data.vfile: %ld bytes\n", packedSize);
-    benchPacking(tools.c_str());
-    benchReading(readList(".stamps/vfile.list"));
+    std::vector<std::string> names = packedNames(tools);
+    benchPacking(tools, names);
+    benchReading(names);
     return 0;
 }

@@ -6,6 +6,7 @@
 // Records are ordered so that the first occurrence of every name in the file is its own
 // record (the reader finds a record by searching for its name); when no order does that,
 // the colliding names are printed and the exit status is 1. Output bytes are deterministic.
+// Its messages name it as it was run (installed, it is vlm-vfile).
 #include "io.h"
 #include <inttypes.h>
 #include <stdio.h>
@@ -18,6 +19,9 @@
 #include <vector>
 
 typedef std::vector<unsigned char> Bytes;
+
+// The name it runs as (vfile in a build tree, vlm-vfile installed), first word of its messages.
+static const char *PROGRAM = "vfile";
 
 // One file to pack: its name as asked for and its record's bytes.
 struct Entry {
@@ -142,7 +146,7 @@ static int firstMisplaced(const std::vector<Entry> &entries, const std::vector<i
 static int reportCollision(const std::vector<Entry> &entries, const Constraints &mustPrecede,
                            const std::vector<int> &stuck)
 {
-    fprintf(stderr, "vfile: no record order lets every name be found at its own record:\n");
+    fprintf(stderr, "%s: no record order lets every name be found at its own record:\n", PROGRAM);
     std::set<int> left(stuck.begin(), stuck.end());
     for (int r : stuck)
         for (int n : mustPrecede[r])
@@ -177,7 +181,7 @@ static int pack(const char *outPath)
         entries[i].name = names[i];
         std::string error;
         if (!makeRecord(&entries[i], &error)) {
-            fprintf(stderr, "vfile: %s\n", error.c_str());
+            fprintf(stderr, "%s: %s\n", PROGRAM, error.c_str());
             return 1;
         }
     }
@@ -195,7 +199,7 @@ static int pack(const char *outPath)
         int misplaced = firstMisplaced(entries, order, image, offsets, &holder);
         if (misplaced < 0) break;
         if (holder < 0 || mustPrecede[holder].count(misplaced)) {
-            fprintf(stderr, "vfile: %s is found before its own record\n",
+            fprintf(stderr, "%s: %s is found before its own record\n", PROGRAM,
                     entries[misplaced].name.c_str());
             return 1;
         }
@@ -203,10 +207,11 @@ static int pack(const char *outPath)
     }
     FILE *out = fopen(outPath, "wb");
     if (!out || fwrite(image.data(), 1, image.size(), out) != image.size() || fclose(out) != 0) {
-        fprintf(stderr, "vfile: cannot write %s\n", outPath);
+        fprintf(stderr, "%s: cannot write %s\n", PROGRAM, outPath);
         return 1;
     }
-    printf("vfile: packed %zu files into %s (%zu bytes)\n", entries.size(), outPath, image.size());
+    printf("%s: packed %zu files into %s (%zu bytes)\n", PROGRAM, entries.size(), outPath,
+           image.size());
     return 0;
 }
 
@@ -246,7 +251,7 @@ static int list(const char *path, bool check)
     Bytes image;
     std::vector<Listed> records;
     if (!readFile(path, &image)) {
-        fprintf(stderr, "vfile: cannot read %s\n", path);
+        fprintf(stderr, "%s: cannot read %s\n", PROGRAM, path);
         return 1;
     }
     bool walked = walkRecords(image, &records);
@@ -266,15 +271,21 @@ static int list(const char *path, bool check)
         }
         printf("\n");
     }
-    if (!walked) fprintf(stderr, "vfile: %s: unreadable record after the last one listed\n", path);
+    if (!walked)
+        fprintf(stderr, "%s: %s: unreadable record after the last one listed\n", PROGRAM, path);
     return failures ? 1 : 0;
 }
 
 int main(int argc, char **argv)
 {
+    if (argc > 0 && argv[0][0]) {
+        const char *slash = strrchr(argv[0], '/');
+        PROGRAM = slash ? slash + 1 : argv[0];
+    }
     if (argc == 3 && strcmp(argv[1], "pack") == 0) return pack(argv[2]);
     if (argc == 3 && strcmp(argv[1], "list") == 0) return list(argv[2], false);
     if (argc == 3 && strcmp(argv[1], "check") == 0) return list(argv[2], true);
-    fprintf(stderr, "usage: vfile pack OUT < paths | vfile list FILE | vfile check FILE\n");
+    fprintf(stderr, "usage: %s pack OUT < paths | %s list FILE | %s check FILE\n", PROGRAM, PROGRAM,
+            PROGRAM);
     return 2;
 }

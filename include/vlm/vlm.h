@@ -113,3 +113,17 @@ void vlm_handleMouseMove(int x, int y);
 void vlm_initEditMode(void);
 /// Tick step: moves the edit camera 0.8 look directions forward while w is held, back while s is.
 void vlm_moveEditCamera(void);
+
+// ---------------------------------------------------------------- the live hold (live.cpp)
+/// Where the live hold's window comes from (see vlm_liveHoldWindowFrom): the scene that plays
+/// at demo clock `ms` (milliseconds). Writes that scene's window, [*startMs, *endMs) in ms of
+/// the demo clock, and returns the scene's number; returns -1, writing nothing, when no scene
+/// plays (before the demo starts).
+typedef int (*VlmHoldWindow)(unsigned int ms, unsigned int *startMs, unsigned int *endMs);
+
+/// Tells the live hold (the 'l' key with -live, which loops the scene that plays) where a
+/// scene begins and ends, for a demo that keeps its own scene clock. By default, and after
+/// `window` null, the hold takes the window holding the clock in the scene length table
+/// (vlm_setDemoLength, SCENE_TIME). Call it before vlm_init or at any time after; the window is
+/// asked for when the key is pressed. Changes no GL state; without -live it is never called.
+void vlm_liveHoldWindowFrom(VlmHoldWindow window);
