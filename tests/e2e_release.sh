@@ -4,8 +4,9 @@
 # demo started through the launcher from another working folder plays the last scene to its end with
 # status 0 and writes nothing outside the unpacked folder and this test's temporary folder
 # (every file system call of the run is traced); then every command its README.txt gives runs
-# as written in the unpacked folder (scripts/release-commands: the starts, the headless ones, a
-# short capture and its video with the music, the message without a display).
+# as written in the unpacked folder (scripts/release-commands: the starts, the headless ones,
+# short clips of the video commands, a short capture and its video with the music, the message
+# without a display).
 #   tests/e2e_release.sh SOURCE_DIR BUILD_DIR
 set -uo pipefail
 src=$1 build=$2
@@ -25,7 +26,7 @@ folders=("$tmp/unpacked"/*)
   "$(basename "${archives[0]}" | sed 's/-linux-[a-z0-9_]*\.tar\.xz$//').tar.xz" ] \
   || fail "the archive does not hold exactly its folder velmor-VERSION/: $(ls "$tmp/unpacked")"
 dir=${folders[0]}
-for f in velmor demo README.txt data.vfile data/tune.mp3 data/shader/post.frag \
+for f in velmor demo bin/render-video bin/with-xvfb README.txt data.vfile data/tune.mp3 data/shader/post.frag \
          data/camera/scene6-camera0.vtrack tools/crounded.ttf licences/LIBRARIES.txt; do
   [ -s "$dir/$f" ] || fail "$f missing from the archive"
 done

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # End to end: a short render yields a playable MP4 whose stream facts ffprobe confirms, whose
-# first frames are the loading screen; an interrupted render leaves no frames and no output; a
-# render whose frames fill the disk stops, says why, and leaves no frames and no output.
+# first frames are the loading screen, with its progress rewritten in place on a terminal and
+# as plain lines in a log; an interrupted render keeps the frames it made as a playable video
+# with its music, says how many, and leaves no process and no temporary files; a render whose
+# frames fill the disk stops, says why, and leaves no frames and no output.
 #   tests/e2e_render_video.sh SOURCE_DIR STAGE_DIR
 set -uo pipefail
 src=$1 stage=$2
@@ -9,16 +11,19 @@ tmp=$(mktemp -d); trap 'umount "$tmp/full" 2>/dev/null; rm -rf "$tmp"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 export TMPDIR=$tmp/frames; mkdir -p "$TMPDIR"
 
-# A short render: 12 frames at 160x96.
-"$src/scripts/render-video" "$stage" "$tmp/short.mp4" 160x96 --frames 12 2>"$tmp/log" \
-  || { code=$?; cat "$tmp/log"; fail "short render failed with status $code"; }
+# A short render on a terminal (a pseudo-terminal of util-linux's script): 12 frames at 160x96.
+script -qec "'$src/scripts/render-video' '$stage' '$tmp/short.mp4' 160x96 --frames 12" /dev/null \
+  < /dev/null >"$tmp/log" 2>&1 || { code=$?; cat "$tmp/log"; fail "short render failed with status $code"; }
+tr -d '\r' < "$tmp/log" > "$tmp/lines"  # the terminal's line ends
+grep -q $'\r\e\\[K\\[\\*\\] 12 of 12 frames (100 %), [0-9]*\\.[0-9] frames/s, 0:[0-5][0-9] elapsed, 0:00 left' "$tmp/log" \
+  || fail "no progress line rewritten in place: $(cat -v "$tmp/log")"
 probe() { ffprobe -v error -select_streams "$1" -show_entries "$2" -of csv=p=0 "$tmp/short.mp4"; }
 [ "$(probe v:0 stream=width,height)" = "160,96" ] || fail "size $(probe v:0 stream=width,height)"
 [ "$(probe v:0 stream=r_frame_rate)" = "40/1" ] || fail "rate $(probe v:0 stream=r_frame_rate)"
 frames=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames \
          -of csv=p=0 "$tmp/short.mp4")
 [ "$frames" = "12" ] || fail "frame count $frames"
-grep -q "): a clip of 0.3 s (12 frames), rendered in [0-9]* s$" "$tmp/log" || fail "closing line: $(tail -1 "$tmp/log")"
+grep -q "): a clip of 0.3 s (12 frames), rendered in [0-9]* s$" "$tmp/lines" || fail "closing line: $(tail -1 "$tmp/lines")"
 [ "$(probe a:0 stream=codec_name)" = "aac" ] || fail "no AAC audio stream"
 [ "$(probe v:0 stream=codec_name)" = "h264" ] || fail "video is not H.264"
 [ -z "$(ls -A "$TMPDIR")" ] || fail "temporary frames left behind"
@@ -34,6 +39,9 @@ until [ "$(ps -p "$shown" -o stat= | cut -c1)" = Z ]; do sleep 0.05; done
 kill -CONT $late
 wait $late || { cat "$tmp/late.log"; fail "a render whose demo ended first failed"; }
 [ -s "$tmp/late.mp4" ] || fail "a render whose demo ended first wrote no video"
+# Into a log: plain lines, none rewritten.
+grep -q '^\[\*\] 12 of 12 frames (100 %), [0-9]*\.[0-9] frames/s, 0:[0-5][0-9] elapsed, 0:00 left$' "$tmp/late.log" \
+  && ! grep -q $'\r' "$tmp/late.log" || fail "no plain progress line in a log: $(cat -v "$tmp/late.log")"
 
 # The first frames are the loading screen: dark with a thin bright ribbon, nothing else.
 ffmpeg -v error -i "$tmp/short.mp4" -vf "select=eq(n\,2)" -vframes 1 -f rawvideo -pix_fmt gray \
@@ -46,15 +54,30 @@ bright = sum(1 for p in px if p > 128)
 sys.exit(0 if len(px) == 160 * 96 and bright < len(px) * 0.2 else 1)
 PY
 
-# Interrupting as Ctrl-C does (SIGINT to the job's process group): no output, no partial, no frames.
+# Interrupting as Ctrl-C does (SIGINT to the job's process group) once frames are made (the log's
+# second line comes 10 s after the first): the frames so far are kept, with the music.
 set -m
-"$src/scripts/render-video" "$stage" "$tmp/cut.mp4" 160x96 2>/dev/null &
+"$src/scripts/render-video" "$stage" "$tmp/cut.mp4" 160x96 2>"$tmp/cut.log" &
 pid=$!
-until ls "$TMPDIR"/*/frames.rgb >/dev/null 2>&1 || ! kill -0 $pid 2>/dev/null; do sleep 0.1; done
-kill -INT -- -$pid; wait $pid; set +m
-[ ! -e "$tmp/cut.mp4" ] || fail "interrupted render left an output file"
+until grep -q '^\[\*\] [1-9][0-9]* of ' "$tmp/cut.log" || ! kill -0 $pid 2>/dev/null; do sleep 0.1; done
+kill -INT -- -$pid; wait $pid; code=$?; set +m
+[ "$code" = 130 ] || { cat "$tmp/cut.log"; fail "an interrupted render ended with status $code"; }
+said=$(grep -o '^\[!\] interrupted after [0-9]* frames: kept .*' "$tmp/cut.log") \
+  || { cat "$tmp/cut.log"; fail "an interrupted render did not say what it kept"; }
+kept=$(echo "$said" | sed 's/.* after \([0-9]*\) frames.*/\1/')
+[ "$said" = "[!] interrupted after $kept frames: kept $tmp/cut.mp4 (0:$(printf '%02d' $((kept / 40))) of the demo)" ] \
+  || fail "interrupted: $said"
+got=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames -of csv=p=0 "$tmp/cut.mp4")
+[ "$got" = "$kept" ] || fail "an interrupted render said $kept frames and kept $got"
+[ "$(ffprobe -v error -select_streams a:0 -show_entries stream=codec_name -of csv=p=0 "$tmp/cut.mp4")" = aac ] \
+  || fail "an interrupted render kept no music"
 ls -A "$tmp" | grep -q partial && fail "interrupted render left a partial file"
 [ -z "$(ls -A "$TMPDIR")" ] || fail "interrupted render left its frames"
+for p in /proc/[0-9]*; do  # the demo works in the temporary folder, the encoder writes beside cut.mp4
+  case "$(readlink "$p/cwd" 2>/dev/null) $(tr '\0' ' ' < "$p/cmdline" 2>/dev/null)" in
+    *"$tmp"/*) fail "an interrupted render left $(tr '\0' ' ' < "$p/cmdline")" ;;
+  esac
+done
 # A full disk (a 256 KB tmpfs, needs root): a video that does not fit is reported and nothing
 # is left; a capture whose frames do not fit stops with the demo's message and status 255.
 mkdir "$tmp/full"

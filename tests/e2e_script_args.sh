@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The front scripts' decisions, before anything is built: ./run --video refuses wrong arguments
-# in the form the user typed and installs and builds nothing for them, hands right ones to the
-# renderer, keeps the build's lines in a log that it shows when the build fails, and lists every
+# in the form the user typed (the renderer's own checks) and installs and builds nothing for
+# them, hands right ones to the renderer; ./run refuses play arguments the demo would take in
+# silence (a bare size, --frames or a video file without --video, a start scene the demo's
+# timeline does not have, -w or -h alone); keeps the build's lines in a log that it shows when the build fails, and lists every
 # form in --help; scripts/release installs and builds this machine's tree by default, and the
 # 32-bit tree with its packages for --i386 and --all. The scripts run as they are, from a copy
 # of the checkout's layout whose install, build and render steps only record their arguments.
@@ -16,6 +18,7 @@ cp "$src/scripts/release" "$tmp/scripts/release"
 for step in install-deps build render-video; do
   cat > "$tmp/scripts/$step" <<EOF
 #!/bin/sh
+[ "\$1" != --check ] || exec "$src/scripts/render-video" "\$@"
 echo "$step \$*" >> "$tmp/calls"
 echo "a line of $step"
 [ ! -e "$tmp/fail-$step" ] || { echo "the error of $step"; exit 1; }
@@ -49,13 +52,28 @@ i386="--i386 "
 refused "$tmp/run --i386 --video: 640 is not a size" --i386 --video x.mp4 640
 [ ! -e "$tmp/build" ] && [ ! -e "$tmp/build-i386" ] || fail "a refused run made a build folder"
 
+# Play arguments meant otherwise: what was meant, the usage, status 2, nothing run. The start
+# scene is checked against the built demo's timeline (here a stand-in that prints one).
+mkdir -p "$tmp/build/stage"
+printf '#!/bin/sh\nprintf "scene 0 a 0 1000\\nscene 1 b 1000 1000\\nlength 2000\\n"\n' > "$tmp/build/stage/demo"
+chmod +x "$tmp/build/stage/demo"
+i386=""
+usage="usage: $tmp/run [demo options]   or   $tmp/run --video FILE.mp4 [WxH] [--frames N]"
+refused "$tmp/run: 640x360 is a size: a window of it is $tmp/run -nf -w 640 -h 360, a video of it $tmp/run --video velmor.mp4 640x360" 640x360
+refused "$tmp/run: --frames is for a video: $tmp/run --video velmor.mp4 --frames 400" --frames 400
+refused "$tmp/run: velmor2.mp4 is a video file: to render it, $tmp/run --video velmor2.mp4" velmor2.mp4
+refused "$tmp/run: -s 9: the demo has scenes 0 to 1" -nf -s 9
+refused "$tmp/run: -w without -h: the window's size needs both" -nf -w 640
+refused "$tmp/run: -h without -w" -h
+rm -r "$tmp/build"
+
 # Right arguments go to the renderer as typed, after the install and a build whose lines are
 # only in its log.
 rm -f "$tmp/calls"
 (cd "$tmp/out" && "$tmp/run" --video clip.mp4 640x360 --frames 400) >"$tmp/said" 2>&1 \
   || fail "a right --video failed: $(cat "$tmp/said")"
-printf 'install-deps \nbuild %s Release\nrender-video %s clip.mp4 640x360 --frames 400\n' \
-  "$tmp/build" "$tmp/build/stage" | diff - "$tmp/calls" >/dev/null || fail "run --video ran: $(calls)"
+printf 'install-deps \nbuild %s Release\nrender-video --as %s --video %s clip.mp4 640x360 --frames 400\n' \
+  "$tmp/build" "$tmp/run" "$tmp/build/stage" | diff - "$tmp/calls" >/dev/null || fail "run --video ran: $(calls)"
 grep -q "a line of build" "$tmp/said" && fail "the build's lines reached the screen: $(cat "$tmp/said")"
 grep -q "a line of build" "$tmp/build/build.log" || fail "the build's lines are not in build/build.log"
 touch "$tmp/fail-build"
