@@ -171,7 +171,7 @@ check_frames "$tmp/c1.rgb" "$tmp/c2.rgb" 320 180 || fail "captured frames"
   || { cat "$tmp/video.log"; fail "the example's run folder does not render to a video"; }
 count=$(ffprobe -v error -count_frames -select_streams v:0 -show_entries stream=nb_read_frames \
         -of csv=p=0 "$tmp/first_demo.mp4")
-[ "$count" = 200 ] || fail "the video holds $count frames, not the demo's 5 s (200 frames of 25 ms)"
+[ "$count" = 201 ] || fail "the video holds $count frames, not the demo's 5 s and its last frame (201)"
 # Video frame k shows the clock at 25 x k ms.
 raw "$tmp/first_demo.mp4" "$tmp/v1.rgb" -vf "select=eq(n\,40)" -vframes 1 -f rawvideo &&
 raw "$tmp/first_demo.mp4" "$tmp/v2.rgb" -vf "select=eq(n\,190)" -vframes 1 || fail "cannot read the video"

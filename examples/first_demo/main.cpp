@@ -70,8 +70,9 @@ static void display()
 {
     if (!loaded) load();
     float t = vlm_getTime() / 1000.0f; // the demo clock, seconds
-    // The demo's own end: the framework plays on until the demo says it is over.
-    if (vlm_getTime() >= (unsigned)DEMO_LENGTH) vlm_clean_exit();
+    // The demo's own end: the framework plays on until the demo says it is over. The frame at
+    // exactly its length is drawn too (the last of 25 x N ms is frame N + 1 of a video).
+    if (vlm_getTime() > (unsigned)DEMO_LENGTH) vlm_clean_exit();
 
     drawScene(t);
     // Back to the window, and the target's picture over all of it.
