@@ -14,7 +14,10 @@ namespace {
 std::vector<Picture> captureFrames(DemoRun &stage, int frames, bool resizedWhileLoading = false)
 {
     if (resizedWhileLoading) {
+        // Resized once frame 6 is captured: loading stage 5 has made the render targets at the
+        // first size, however slowly the demo starts (a 32-bit build under an emulator).
         stage.start({"-nf", "-w", "160", "-h", "90", "-c", "0", "-m"});
+        EXPECT_TRUE(stage.waitForFile("capture/6.png", 280)) << stage.output();
         EXPECT_EQ(shell("xdotool search --sync --name vlm-framework windowsize --sync %1 320 180 "
                         ">/dev/null 2>&1"), 0);
     } else {
@@ -101,7 +104,8 @@ TEST(Scenes01EndToEnd, SceneZeroFramesAreNotBlankChangeAndMatchBetweenLooseFiles
     }
     EXPECT_EQ(identical, FRAMES) << "frames differ between loose files and data.vfile";
 
-    // A window made larger while loading: once the render targets are remade at its new size
+    // A window made larger once it has its render targets (while loading or soon after, as the
+    // X server's timing decides): once the render targets are remade at its new size
     // and both runs play, every frame is the one a run started at that size draws. (The
     // loading bar grows with the width, so the two runs end loading at different frames.)
     DemoRun resized;
